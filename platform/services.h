@@ -1,0 +1,33 @@
+#pragma once
+// The operating-system services the portable code is given. The program
+// installs the real ones at start; tests install doubles.
+#include "platform/app.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/version.h"
+
+namespace platform {
+
+struct Services {
+  Registry* registry = nullptr;
+  FileSystem* files = nullptr;
+  SystemFolders* folders = nullptr;
+  VersionInfo* versions = nullptr;
+  Shell* shell = nullptr;
+  MessageBoxes* messageBoxes = nullptr;
+  SystemMessages* messages = nullptr;
+  AppInfo* app = nullptr;
+  Clock* clock = nullptr;
+  CodePage* codePage = nullptr;
+};
+
+// The installed services. Every member is set while the program runs.
+const Services& Os();
+void Install(const Services& services);
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+#pragma once
+// Opening a file, program or web address through the shell.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowDefault = 10;
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // The desktop window is the owner. No `parameters` passes a null pointer.
+  // Returns the shell's result: above 32 is success.
+  virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
+                                const std::optional<std::string>& parameters,
+                                const std::string& directory, int show) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+// Text helpers shared by the portable code. Texts are UTF-8.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Lower case for ASCII and the Latin-1 letters, the comparisons the
+// program's files and folders need when case is to be ignored.
+std::string LowerCase(std::string_view text);
+
+// Byte position of the first occurrence of `needle` in `haystack` at or
+// after `from`, ignoring case; npos when absent.
+std::size_t FindNoCase(std::string_view haystack, std::string_view needle,
+                       std::size_t from = 0);
+
+// Leading and trailing blanks (spaces only) removed.
+std::string TrimSpaces(std::string_view text);
+
+// Appends one backslash unless the text already ends with one.
+std::string WithTrailingBackslash(std::string text);
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+#pragma once
+// The real services, each a thin wrapper over the ANSI Win32 calls.
+#include "platform/win32/win32.h"
+
+namespace platform::win32 {
+
+class WinRegistry : public Registry {
+ public:
+  long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+               RegKeyHandle& key) override;
+  long CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+                 RegKeyHandle& key) override;
+  long QueryValueInfo(RegKeyHandle key, const std::string& valueName,
+                      RegValueInfo& info) override;
+  long QueryValueData(RegKeyHandle key, const std::string& valueName, std::uint32_t& type,
+                      std::string& data) override;
+  long SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+                const std::string& data) override;
+  void CloseKey(RegKeyHandle key) override;
+};
+
+class WinFileSystem : public FileSystem {
+ public:
+  std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds) override;
+  bool CanOpenForRead(const std::string& path) override;
+  std::string ReadAll(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void WriteFile(const std::string& path, const std::string& bytes) override;
+  void DeleteFile(const std::string& path) override;
+};
+
+class WinFolders : public SystemFolders {
+ public:
+  long GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
+  std::uint32_t GetTempPath(std::string& buffer) override;
+  std::uint32_t GetSystemDirectory(std::string& buffer) override;
+  std::uint32_t GetWindowsDirectory(std::string& buffer) override;
+};
+
+class WinVersions : public VersionInfo {
+ public:
+  std::int32_t GetSize(const std::string& path) override;
+  bool GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
+  std::optional<FixedFileInfo> QueryFixed(const std::vector<std::uint8_t>& data) override;
+  // A string of the resource's first translation, e.g. "ProductName".
+  static std::string QueryString(const std::vector<std::uint8_t>& data, const char* name);
+};
+
+class WinShell : public Shell {
+ public:
+  std::intptr_t Execute(const std::string& verb, const std::string& file,
+                        const std::optional<std::string>& parameters,
+                        const std::string& directory, int show) override;
+};
+
+class WinMessageBoxes : public MessageBoxes {
+ public:
+  int Show(const std::string& text, const std::string& title, std::uint32_t style) override;
+};
+
+class WinSystemMessages : public SystemMessages {
+ public:
+  std::string Describe(long code) override;
+};
+
+class WinApp : public AppInfo {
+ public:
+  std::string Title() override;
+  AppVersion Version() override;
+  std::string FileDescription() override;
+  std::string ExecutableFolder() override;
+
+ private:
+  void Load();
+  bool loaded_ = false;
+  std::string title_, description_;
+  AppVersion version_;
+};
+
+class WinClock : public Clock {
+ public:
+  Date Today() override;
+  std::string DateSeparator() override;
+};
+
+class WinCodePage : public CodePage {
+ public:
+  std::string ToAnsi(const std::string& utf8) override { return win32::ToAnsi(utf8); }
+  std::string FromAnsi(const std::string& ansi) override { return win32::FromAnsi(ansi); }
+};
+
+// The executable's full path, UTF-8.
+std::string ExecutablePath();
+
+}  // namespace platform::win32

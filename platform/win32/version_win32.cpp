@@ -1,0 +1,83 @@
+#include <cstring>
+
+#include "platform/win32/services_win32.h"
+
+namespace platform::win32 {
+namespace {
+
+using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using DataFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+template <typename Fn>
+Fn VersionProc(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProc("version.dll", name)));
+}
+
+constexpr UINT kFixedSize = 52;
+constexpr DWORD kFixedSignature = 0xFEEF04BD;
+
+// VerQueryValueA answers with a pointer and a length that a malformed file
+// controls: accept only a block that lies wholly inside our buffer.
+bool InsideBuffer(const std::vector<std::uint8_t>& data, const void* block, UINT length) {
+  const auto* p = static_cast<const std::uint8_t*>(block);
+  return p >= data.data() && length <= data.size() &&
+         static_cast<size_t>(p - data.data()) <= data.size() - length;
+}
+
+}  // namespace
+
+std::int32_t WinVersions::GetSize(const std::string& path) {
+  static const auto size = VersionProc<SizeFn>("GetFileVersionInfoSizeA");
+  if (!size) return 0;
+  DWORD handle = 0;
+  return static_cast<std::int32_t>(size(ToAnsi(path).c_str(), &handle));
+}
+
+bool WinVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
+  static const auto get = VersionProc<DataFn>("GetFileVersionInfoA");
+  if (!get || data.empty()) return false;
+  return get(ToAnsi(path).c_str(), 0, static_cast<DWORD>(data.size()), data.data()) != FALSE;
+}
+
+std::optional<FixedFileInfo> WinVersions::QueryFixed(const std::vector<std::uint8_t>& data) {
+  static const auto query = VersionProc<QueryFn>("VerQueryValueA");
+  if (!query || data.empty()) return std::nullopt;
+  void* block = nullptr;
+  UINT length = 0;
+  if (!query(data.data(), "\\", &block, &length) || length < kFixedSize ||
+      !InsideBuffer(data, block, kFixedSize))
+    return std::nullopt;
+  VS_FIXEDFILEINFO fixed;
+  std::memcpy(&fixed, block, kFixedSize);
+  if (fixed.dwSignature != kFixedSignature) return std::nullopt;
+  return FixedFileInfo{fixed.dwFileVersionMS, fixed.dwFileVersionLS};
+}
+
+std::string WinVersions::QueryString(const std::vector<std::uint8_t>& data, const char* name) {
+  static const auto query = VersionProc<QueryFn>("VerQueryValueA");
+  if (!query || data.empty()) return {};
+  struct Translation {
+    WORD language, codePage;
+  };
+  void* block = nullptr;
+  UINT length = 0;
+  char subBlock[96];
+  std::string code = "040904B0";
+  if (query(data.data(), "\\VarFileInfo\\Translation", &block, &length) &&
+      length >= sizeof(Translation) && InsideBuffer(data, block, sizeof(Translation))) {
+    Translation t;
+    std::memcpy(&t, block, sizeof t);
+    char hex[16];
+    wsprintfA(hex, "%04x%04x", t.language, t.codePage);
+    code = hex;
+  }
+  wsprintfA(subBlock, "\\StringFileInfo\\%s\\%s", code.c_str(), name);
+  if (!query(data.data(), subBlock, &block, &length) || length == 0 ||
+      !InsideBuffer(data, block, length))
+    return {};
+  const char* text = static_cast<const char*>(block);
+  return FromAnsi(std::string(text, strnlen(text, length)));
+}
+
+}  // namespace platform::win32

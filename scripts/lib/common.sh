@@ -1,0 +1,43 @@
+# Shared by the scripts: paths, Wine environment, small helpers.
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="$ROOT/build"
+
+# An isolated 32-bit prefix under build/, with no prompts and no crash
+# dialog; HOME too, since Wine links the user's folders to it.
+export WINEPREFIX="$BUILD/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$BUILD/home"
+
+jobs() { echo 2; }
+
+# Builds one preset quietly; the log stays in build/<preset>.log.
+build_preset() {
+  local preset=$1; shift
+  mkdir -p "$BUILD"
+  echo "build: $preset"
+  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(jobs)" "$@"; } \
+      >"$BUILD/$preset.log" 2>&1; then
+    tail -n 40 "$BUILD/$preset.log"
+    echo "build: $preset failed (log: build/$preset.log)"
+    return 1
+  fi
+}
+
+# Creates the Wine prefix once; later calls only wait for the server.
+wine_init() {
+  mkdir -p "$HOME"
+  if [ ! -f "$WINEPREFIX/.initialised" ]; then
+    echo "wine: initialising $WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.initialised"
+  fi
+}
+
+# The Windows path of a Unix path (Wine maps Z: to /).
+winpath() { echo "Z:${1//\//\\}"; }

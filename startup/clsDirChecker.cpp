@@ -1,0 +1,83 @@
+#include "startup/clsDirChecker.h"
+
+#include "platform/services.h"
+#include "platform/text.h"
+
+using platform::Os;
+using platform::WithTrailingBackslash;
+
+namespace {
+constexpr std::size_t kPathBuffer = 260;
+const char* const kProbeName = "permit.per";
+}  // namespace
+
+std::string clsDirChecker::GetPath(const std::string& sWhichPath, const std::string& sVendor,
+                                   const std::string& sAppName,
+                                   const std::string& sMyDocSubFolder) const {
+  if (sWhichPath == "App") {
+    std::string p = WithTrailingBackslash(GetSpecialFolderPath(platform::kCsidlCommonAppData, 0));
+    if (!IsFolderWritable(p)) p = WithTrailingBackslash(GetTempFolder());
+    for (const std::string* part : {&sVendor, &sAppName}) {
+      if (part->empty()) continue;
+      p += *part;
+      EnsureFolder(p, *part);
+      p = WithTrailingBackslash(p);
+    }
+    return p;
+  }
+  if (sWhichPath == "User") {
+    const std::string p = WithTrailingBackslash(GetSpecialFolderPath(platform::kCsidlPersonal, 0));
+    if (!sMyDocSubFolder.empty()) EnsureFolder(p + sMyDocSubFolder, sMyDocSubFolder);
+    return p;
+  }
+  if (sWhichPath == "Program") return WithTrailingBackslash(Os().app->ExecutableFolder());
+  return {};
+}
+
+std::string clsDirChecker::GetMyDocDir() const {
+  return GetSpecialFolderPath(platform::kCsidlMyDocuments, 0);
+}
+
+void clsDirChecker::EnsureFolder(const std::string& p, const std::string& sName) const {
+  // An existing entry of the name, folder or plain file, in any letter
+  // case, is taken for the folder.
+  const auto found = Os().files->FindFirst(p, platform::EntryKinds::FilesAndFolders);
+  if (!found || platform::LowerCase(*found) != platform::LowerCase(sName))
+    Os().files->CreateFolder(p);
+}
+
+std::string clsDirChecker::GetSpecialFolderPath(int nFolder, std::uint32_t dwFlags) const {
+  std::string buffer(kPathBuffer, ' ');
+  if (Os().folders->GetFolderPath(nFolder, dwFlags, buffer) != 0) return {};
+  return TrimAtNull(buffer);
+}
+
+std::string clsDirChecker::TrimAtNull(const std::string& sText) {
+  return sText.substr(0, sText.find('\0'));
+}
+
+bool clsDirChecker::IsFolderWritable(const std::string& sPath) const {
+  // A folder we cannot write to answers "no", whatever the system's reason;
+  // that is the case the temporary-folder fallback exists for.
+  const std::string f = sPath + kProbeName;
+  auto& files = *Os().files;
+  const auto present = [&] { return files.FindFirst(f, platform::EntryKinds::NormalFiles).has_value(); };
+  try {
+    if (present()) {
+      files.DeleteFile(f);
+      if (present()) return false;
+    }
+    files.WriteFile(f, "A\r\n");
+    if (!present()) return false;
+    files.DeleteFile(f);
+  } catch (const platform::OsError&) {
+    return false;
+  }
+  return true;
+}
+
+std::string clsDirChecker::GetTempFolder() const {
+  std::string buffer(kPathBuffer, '\0');
+  if (Os().folders->GetTempPath(buffer) == 0) return {};
+  return TrimAtNull(buffer);
+}

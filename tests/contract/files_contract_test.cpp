@@ -1,0 +1,166 @@
+// File system, special folders, version resources, code page and system
+// messages: the doubles against the real services.
+#include <gtest/gtest.h>
+
+#include "tests/contract/env.h"
+
+namespace {
+
+using platform::EntryKinds;
+
+struct FilesContract : ::testing::Test {
+  contract::Env& env = contract::TheEnv();
+  platform::FileSystem& fs = *env.os().files;
+  std::string dir = env.ScratchFolder();
+};
+
+TEST_F(FilesContract, SearchHonoursAttributes) {
+  env.MakeFile(dir + "\\plain.txt", "x");
+  env.MakeFile(dir + "\\hidden.txt", "x", true);
+  env.MakeFile(dir + "\\system.txt", "x", false, true);
+  env.MakeFolder(dir + "\\Sub Folder");
+  struct Case {
+    std::string pattern;
+    EntryKinds kinds;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {dir + "\\plain.txt", EntryKinds::NormalFiles, "plain.txt"},
+      {dir + "\\PLAIN.TXT", EntryKinds::NormalFiles, "plain.txt"},
+      {dir + "\\hidden.txt", EntryKinds::NormalFiles, std::nullopt},
+      {dir + "\\system.txt", EntryKinds::NormalFiles, std::nullopt},
+      {dir + "\\hidden.txt", EntryKinds::FilesAndFolders, std::nullopt},
+      {dir + "\\hidden.txt", EntryKinds::Any, "hidden.txt"},
+      {dir + "\\Sub Folder", EntryKinds::NormalFiles, std::nullopt},
+      {dir + "\\sub folder", EntryKinds::FilesAndFolders, "Sub Folder"},
+      {dir + "\\plain.txt", EntryKinds::FilesAndFolders, "plain.txt"},
+      {dir + "\\pl*.t?t", EntryKinds::NormalFiles, "plain.txt"},
+      {dir + "\\*.none", EntryKinds::Any, std::nullopt},
+      {dir + "\\missing\\plain.txt", EntryKinds::Any, std::nullopt},
+      {dir + "\\pl\"ain.txt", EntryKinds::Any, std::nullopt},
+      {"", EntryKinds::Any, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    EXPECT_EQ(fs.FindFirst(c.pattern, c.kinds), c.expected);
+  }
+}
+
+TEST_F(FilesContract, WriteReadDeleteRoundTrip) {
+  const std::string f = dir + "\\permit.per";
+  fs.WriteFile(f, "A\r\n");
+  EXPECT_TRUE(fs.CanOpenForRead(f));
+  EXPECT_EQ(fs.ReadAll(f), "A\r\n");
+  fs.WriteFile(f, std::string("x\0y", 3));  // replaces
+  EXPECT_EQ(fs.ReadAll(f), std::string("x\0y", 3));
+  fs.DeleteFile(f);
+  EXPECT_FALSE(env.Exists(f));
+  EXPECT_FALSE(fs.CanOpenForRead(f));
+  EXPECT_FALSE(fs.CanOpenForRead(dir));
+}
+
+TEST_F(FilesContract, FailuresCarryTheSystemCodeAndThePath) {
+  const auto code = [](auto&& action) -> long {
+    try {
+      action();
+    } catch (const platform::OsError& e) {
+      EXPECT_NE(std::string(e.what()).find('"'), std::string::npos) << e.what();
+      return e.number();
+    }
+    return 0;
+  };
+  env.MakeFile(dir + "\\file", "x");
+  EXPECT_EQ(code([&] { fs.ReadAll(dir + "\\missing"); }), 2);
+  EXPECT_EQ(code([&] { fs.DeleteFile(dir + "\\missing"); }), 2);
+  EXPECT_EQ(code([&] { fs.CreateFolder(dir + "\\no\\such"); }), 3);
+  EXPECT_EQ(code([&] { fs.CreateFolder(dir + "\\file"); }), 183);
+  EXPECT_NE(code([&] { fs.CreateFolder(dir + "\\file\\below"); }), 0);
+  EXPECT_NE(code([&] { fs.WriteFile(dir + "\\no\\such\\f", "x"); }), 0);
+  fs.CreateFolder(dir + "\\new");
+  EXPECT_TRUE(env.Exists(dir + "\\new"));
+}
+
+TEST(FoldersContract, SpecialFoldersAsTheSystemGivesThem) {
+  auto& folders = *contract::TheEnv().os().folders;
+  auto& fs = *contract::TheEnv().os().files;
+  std::string buffer(260, ' ');
+  ASSERT_EQ(folders.GetFolderPath(platform::kCsidlCommonAppData, 0, buffer), 0);
+  EXPECT_EQ(buffer.size(), 260u);
+  const std::string appData = buffer.substr(0, buffer.find('\0'));
+  EXPECT_EQ(appData, "C:\\ProgramData");
+  // What follows the NUL is what the buffer held before.
+  EXPECT_EQ(buffer.back(), ' ');
+
+  buffer.assign(260, ' ');
+  ASSERT_EQ(folders.GetFolderPath(platform::kCsidlPersonal, 0, buffer), 0);
+  const std::string documents = buffer.substr(0, buffer.find('\0'));
+  EXPECT_TRUE(fs.FindFirst(documents, EntryKinds::FilesAndFolders)) << documents;
+
+  // The desktop's documents folder is not known to Wine; the double agrees.
+  buffer.assign(260, ' ');
+  EXPECT_NE(folders.GetFolderPath(platform::kCsidlMyDocuments, 0, buffer), 0);
+  EXPECT_EQ(buffer, std::string(260, ' '));
+
+  buffer.assign(260, '\0');
+  const auto n = folders.GetTempPath(buffer);
+  const std::string temp = buffer.substr(0, buffer.find('\0'));
+  EXPECT_EQ(n, temp.size());
+  ASSERT_FALSE(temp.empty());
+  EXPECT_EQ(temp.back(), '\\');
+
+  for (auto get : {&platform::SystemFolders::GetSystemDirectory,
+                   &platform::SystemFolders::GetWindowsDirectory}) {
+    buffer.assign(255, '\0');
+    const auto len = (folders.*get)(buffer);
+    const std::string folder = buffer.substr(0, len);
+    EXPECT_EQ(folder.find('\0'), std::string::npos);
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_TRUE(fs.FindFirst(folder, EntryKinds::FilesAndFolders)) << folder;
+  }
+}
+
+TEST(VersionsContract, FixedInfoOfFixtureFiles) {
+  auto& env = contract::TheEnv();
+  auto& versions = *env.os().versions;
+  struct Case {
+    contract::Fixture fixture;
+    std::uint32_t ms, ls;
+  };
+  for (const Case& c : {Case{contract::Fixture::Version6123, 6u << 16 | 1, 2u << 16 | 3},
+                        Case{contract::Fixture::Build40000, 1u << 16 | 2, 40000u << 16 | 4}}) {
+    const std::string path = env.FixturePath(c.fixture);
+    SCOPED_TRACE(path);
+    const auto size = versions.GetSize(path);
+    ASSERT_GT(size, 0);
+    std::vector<std::uint8_t> data(static_cast<size_t>(size));
+    ASSERT_TRUE(versions.GetData(path, data));
+    const auto fixed = versions.QueryFixed(data);
+    ASSERT_TRUE(fixed);
+    EXPECT_EQ(fixed->fileVersionMS, c.ms);
+    EXPECT_EQ(fixed->fileVersionLS, c.ls);
+  }
+  const std::string plain = env.FixturePath(contract::Fixture::NoVersionInfo);
+  EXPECT_TRUE(env.Exists(plain));
+  EXPECT_LE(versions.GetSize(plain), 0);
+  EXPECT_LE(versions.GetSize(plain + ".missing"), 0);
+  EXPECT_LE(versions.GetSize(env.ScratchFolder() + "\\*.dll"), 0);
+  // A buffer that holds no version resource gives no fixed block.
+  std::vector<std::uint8_t> garbage(128, 0);
+  EXPECT_FALSE(versions.QueryFixed(garbage));
+}
+
+TEST(CodePageContract, Windows1252RoundTrip) {
+  auto& cp = *contract::TheEnv().os().codePage;
+  EXPECT_EQ(cp.ToAnsi("Zantrixweb\xC2\xAE"), "Zantrixweb\xAE");
+  EXPECT_EQ(cp.FromAnsi("Zantrixweb\xAE"), "Zantrixweb\xC2\xAE");
+  EXPECT_EQ(cp.FromAnsi("\x80"), "\xE2\x82\xAC");  // the euro sign
+  EXPECT_EQ(cp.ToAnsi(std::string("a\0b", 3)), std::string("a\0b", 3));
+  EXPECT_EQ(cp.FromAnsi(std::string("a\0\0", 3)), std::string("a\0\0", 3));
+}
+
+TEST(MessagesContract, SystemTextsExist) {
+  auto& messages = *contract::TheEnv().os().messages;
+  for (long code : {2L, 3L, 5L, 110L}) EXPECT_FALSE(messages.Describe(code).empty()) << code;
+}
+
+}  // namespace

@@ -1,0 +1,484 @@
+#include "tests/doubles/fake_os.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/text.h"
+
+namespace fakes {
+namespace {
+
+using platform::OsError;
+
+std::string ParentKey(const std::string& key) {
+  const auto slash = key.rfind('\\');
+  return slash == std::string::npos ? std::string() : key.substr(0, slash);
+}
+
+std::string LastPart(const std::string& path) {
+  const auto slash = path.rfind('\\');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Wildcard match as a directory search does it, case ignored.
+bool Matches(const char* pattern, const char* name) {
+  if (*pattern == '\0') return *name == '\0';
+  if (*pattern == '*') {
+    for (const char* n = name;; ++n) {
+      if (Matches(pattern + 1, n)) return true;
+      if (*n == '\0') return false;
+    }
+  }
+  if (*name == '\0') return false;
+  if (*pattern == '?' || *pattern == *name) return Matches(pattern + 1, name + 1);
+  return false;
+}
+
+OsError Failure(long code, const std::string& what, const std::string& path) {
+  FakeSystemMessages messages;
+  return OsError(code, platform::DescribeFailure(what, path, messages.Describe(code)));
+}
+
+}  // namespace
+
+// ---- files -------------------------------------------------------------
+
+FakeFileSystem::FakeFileSystem() {
+  for (const char* folder : {"C:", "C:\\windows", "C:\\windows\\system32", "C:\\ProgramData",
+                             "C:\\users", "C:\\users\\tester", "C:\\users\\tester\\Documents",
+                             "C:\\users\\tester\\Temp"}) {
+    Entry e;
+    e.path = folder;
+    e.folder = true;
+    entries_[Key(folder)] = e;
+  }
+}
+
+std::string FakeFileSystem::Key(const std::string& path) {
+  // "\x" is the root of the current drive; trailing backslashes name the
+  // same entry.
+  std::string p = path;
+  if (p.size() >= 1 && p[0] == '\\' && (p.size() < 2 || p[1] != '\\')) p = "C:" + p;
+  while (!p.empty() && p.back() == '\\') p.pop_back();
+  std::string key = platform::LowerCase(p);
+  for (;;) {
+    const auto doubled = key.find("\\\\", 1);
+    if (doubled == std::string::npos) break;
+    key.erase(doubled, 1);
+  }
+  return key;
+}
+
+void FakeFileSystem::AddFolder(const std::string& path) {
+  const std::string key = Key(path);
+  if (key.empty() || entries_.count(key)) return;
+  AddFolder(ParentKey(key));
+  Entry e;
+  e.path = path;
+  e.folder = true;
+  entries_[key] = e;
+}
+
+void FakeFileSystem::AddFile(const std::string& path, const std::string& bytes, bool hidden,
+                             bool system) {
+  const std::string key = Key(path);
+  AddFolder(ParentKey(key));
+  Entry e;
+  e.path = path;
+  e.bytes = bytes;
+  e.hidden = hidden;
+  e.system = system;
+  entries_[key] = e;
+}
+
+void FakeFileSystem::Lock(const std::string& path) {
+  const auto it = entries_.find(Key(path));
+  if (it != entries_.end()) it->second.locked = true;
+}
+
+const FakeFileSystem::Entry* FakeFileSystem::Find(const std::string& path) const {
+  const auto it = entries_.find(Key(path));
+  return it == entries_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> FakeFileSystem::Paths() const {
+  std::vector<std::string> paths;
+  for (const auto& [key, entry] : entries_) paths.push_back(entry.path);
+  return paths;
+}
+
+bool FakeFileSystem::Denied(const std::string& key) const {
+  for (const auto& d : denied_)
+    if (key == d || key.rfind(d + "\\", 0) == 0) return true;
+  return false;
+}
+
+void FakeFileSystem::RequireParentFolder(const std::string& key, const std::string& path,
+                                         const std::string& what) const {
+  const auto parent = entries_.find(ParentKey(key));
+  if (parent == entries_.end() || !parent->second.folder)
+    throw Failure(kErrorPathNotFound, what, path);
+}
+
+std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
+                                                     platform::EntryKinds kinds) {
+  if (pattern.empty() || pattern.find_first_of("\"<>|") != std::string::npos) return std::nullopt;
+  if (pattern.back() == '\\') return std::nullopt;
+  const std::string key = Key(pattern);
+  const std::string folder = ParentKey(key);
+  const std::string namePattern = pattern.find('\\') == std::string::npos
+                                      ? platform::LowerCase(pattern)
+                                      : LastPart(key);
+  if (namePattern.find_first_of("*?") == std::string::npos) {
+    const auto it = entries_.find(key);
+    if (it == entries_.end()) return std::nullopt;
+    const Entry& e = it->second;
+    const bool plain = !e.hidden && !e.system;
+    if (kinds == platform::EntryKinds::Any ||
+        (plain && (!e.folder || kinds == platform::EntryKinds::FilesAndFolders)))
+      return LastPart(e.path);
+    return std::nullopt;
+  }
+  for (const auto& [k, e] : entries_) {
+    if (ParentKey(k) != folder || !Matches(namePattern.c_str(), LastPart(k).c_str())) continue;
+    const bool plain = !e.hidden && !e.system;
+    if (kinds == platform::EntryKinds::Any ||
+        (plain && (!e.folder || kinds == platform::EntryKinds::FilesAndFolders)))
+      return LastPart(e.path);
+  }
+  return std::nullopt;
+}
+
+bool FakeFileSystem::CanOpenForRead(const std::string& path) {
+  const Entry* e = Find(path);
+  return e && !e->folder && !e->locked && path.find_first_of("*?") == std::string::npos;
+}
+
+std::string FakeFileSystem::ReadAll(const std::string& path) {
+  const Entry* e = Find(path);
+  if (!e || e->folder) throw Failure(kErrorFileNotFound, "Could not read the file", path);
+  if (e->locked) throw Failure(kErrorAccessDenied, "Could not read the file", path);
+  return e->bytes;
+}
+
+void FakeFileSystem::CreateFolder(const std::string& path) {
+  const std::string key = Key(path);
+  const std::string what = "Could not create the folder";
+  RequireParentFolder(key, path, what);
+  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
+  if (entries_.count(key)) throw Failure(kErrorAlreadyExists, what, path);
+  Entry e;
+  e.path = path;
+  e.folder = true;
+  entries_[key] = e;
+  ++changes_;
+}
+
+void FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  const std::string key = Key(path);
+  const std::string what = "Could not write the file";
+  RequireParentFolder(key, path, what);
+  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
+  const auto it = entries_.find(key);
+  if (it != entries_.end() && it->second.folder) throw Failure(kErrorAccessDenied, what, path);
+  Entry e;
+  e.path = path;
+  e.bytes = bytes;
+  entries_[key] = e;
+  ++changes_;
+}
+
+void FakeFileSystem::DeleteFile(const std::string& path) {
+  const std::string key = Key(path);
+  const std::string what = "Could not delete the file";
+  const auto it = entries_.find(key);
+  if (it == entries_.end() || it->second.folder) throw Failure(kErrorFileNotFound, what, path);
+  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
+  ++changes_;
+  if (sticky_.count(ParentKey(key))) return;
+  entries_.erase(it);
+}
+
+// ---- registry ----------------------------------------------------------
+
+bool FakeRegistry::ValidRoot(std::int32_t root) {
+  using namespace platform;
+  return root == kHkeyClassesRoot || root == kHkeyCurrentUser || root == kHkeyLocalMachine ||
+         root == kHkeyUsers || root == kHkeyCurrentConfig;
+}
+
+std::optional<std::string> FakeRegistry::KeyPath(std::int32_t root, const std::string& subKey) {
+  // The system rejects a path that starts with a backslash.
+  if (!ValidRoot(root) || (!subKey.empty() && subKey[0] == '\\')) return std::nullopt;
+  std::string path = std::to_string(root);
+  std::string rest = platform::LowerCase(subKey);
+  while (!rest.empty() && rest.back() == '\\') rest.pop_back();
+  if (!rest.empty()) path += "\\" + rest;
+  return path;
+}
+
+void FakeRegistry::AddKey(std::int32_t root, const std::string& path) {
+  const auto full = KeyPath(root, path);
+  if (!full) return;
+  // Every ancestor exists too.
+  std::string prefix;
+  std::size_t start = 0;
+  for (;;) {
+    const auto slash = full->find('\\', start);
+    keys_[full->substr(0, slash)];
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+}
+
+void FakeRegistry::Put(std::int32_t root, const std::string& path, const std::string& name,
+                       std::uint32_t type, const std::string& bytes) {
+  AddKey(root, path);
+  keys_[*KeyPath(root, path)][platform::LowerCase(name)] = Value{type, bytes};
+}
+
+std::optional<FakeRegistry::Value> FakeRegistry::Get(std::int32_t root, const std::string& path,
+                                                     const std::string& name) const {
+  const auto full = KeyPath(root, path);
+  if (!full) return std::nullopt;
+  const auto key = keys_.find(*full);
+  if (key == keys_.end()) return std::nullopt;
+  const auto value = key->second.find(platform::LowerCase(name));
+  if (value == key->second.end()) return std::nullopt;
+  return value->second;
+}
+
+long FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t,
+                           platform::RegKeyHandle& key) {
+  key = 0;
+  if (!ValidRoot(root)) return kErrorInvalidHandle;
+  const auto full = KeyPath(root, subKey);
+  if (!full || !keys_.count(*full)) return kErrorFileNotFound;
+  key = next_++;
+  open_[key] = *full;
+  return 0;
+}
+
+long FakeRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+                             platform::RegKeyHandle& key) {
+  key = 0;
+  if (!ValidRoot(root)) return kErrorInvalidHandle;
+  if (!KeyPath(root, subKey)) return kErrorFileNotFound;
+  AddKey(root, subKey);
+  return OpenKey(root, subKey, access, key);
+}
+
+const FakeRegistry::Value* FakeRegistry::Lookup(platform::RegKeyHandle key,
+                                                const std::string& valueName) const {
+  const auto open = open_.find(key);
+  if (open == open_.end()) return nullptr;
+  const auto& values = keys_.at(open->second);
+  const auto it = values.find(platform::LowerCase(valueName));
+  return it == values.end() ? nullptr : &it->second;
+}
+
+long FakeRegistry::QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
+                                  platform::RegValueInfo& info) {
+  if (!open_.count(key)) return kErrorInvalidHandle;
+  const Value* v = Lookup(key, valueName);
+  if (!v) return kErrorFileNotFound;
+  info.type = v->type;
+  info.size = static_cast<std::uint32_t>(v->bytes.size());
+  return 0;
+}
+
+long FakeRegistry::QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
+                                  std::uint32_t& type, std::string& data) {
+  if (!open_.count(key)) return kErrorInvalidHandle;
+  const Value* v = Lookup(key, valueName);
+  if (!v) return kErrorFileNotFound;
+  type = v->type;
+  if (v->bytes.size() > data.size()) return kErrorMoreData;
+  data = v->bytes;
+  return 0;
+}
+
+long FakeRegistry::SetValue(platform::RegKeyHandle key, const std::string& valueName,
+                            std::uint32_t type, const std::string& data) {
+  const auto open = open_.find(key);
+  if (open == open_.end()) return kErrorInvalidHandle;
+  keys_[open->second][platform::LowerCase(valueName)] = Value{type, data};
+  return 0;
+}
+
+void FakeRegistry::CloseKey(platform::RegKeyHandle key) { open_.erase(key); }
+
+// ---- folders -----------------------------------------------------------
+
+namespace {
+// Writes `text` and its NUL into the start of `buffer` as the system calls
+// do; the rest of the buffer keeps its old contents.
+std::uint32_t FillBuffer(std::string& buffer, const std::string& text) {
+  if (text.size() + 1 > buffer.size()) return static_cast<std::uint32_t>(text.size() + 1);
+  std::memcpy(buffer.data(), text.c_str(), text.size() + 1);
+  return static_cast<std::uint32_t>(text.size());
+}
+}  // namespace
+
+long FakeFolders::GetFolderPath(int csidl, std::uint32_t, std::string& buffer) {
+  const auto it = special.find(csidl);
+  if (it == special.end()) return kEInvalidArg;
+  if (it->second.result == 0) FillBuffer(buffer, it->second.path);
+  return it->second.result;
+}
+
+std::uint32_t FakeFolders::GetTempPath(std::string& buffer) {
+  return temp.empty() ? 0 : FillBuffer(buffer, temp);
+}
+std::uint32_t FakeFolders::GetSystemDirectory(std::string& buffer) {
+  return FillBuffer(buffer, system);
+}
+std::uint32_t FakeFolders::GetWindowsDirectory(std::string& buffer) {
+  return FillBuffer(buffer, windows);
+}
+
+// ---- versions ----------------------------------------------------------
+
+namespace {
+constexpr std::uint32_t kSignature = 0xFEEF04BD;
+constexpr std::int32_t kResourceSize = 64;
+}  // namespace
+
+void FakeVersions::Set(const std::string& path, std::uint16_t major, std::uint16_t minor,
+                       std::uint16_t build, std::uint16_t revision) {
+  files_[FakeFileSystem::Key(path)] = {static_cast<std::uint32_t>(major) << 16 | minor,
+                                       static_cast<std::uint32_t>(build) << 16 | revision};
+}
+
+std::int32_t FakeVersions::GetSize(const std::string& path) {
+  if (path.find_first_of("*?") != std::string::npos) return 0;
+  return files_.count(FakeFileSystem::Key(path)) ? kResourceSize : 0;
+}
+
+bool FakeVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
+  const auto it = files_.find(FakeFileSystem::Key(path));
+  if (it == files_.end() || data.size() < 12) return false;
+  const std::uint32_t words[3] = {kSignature, it->second.fileVersionMS, it->second.fileVersionLS};
+  std::memcpy(data.data(), words, sizeof words);
+  return true;
+}
+
+std::optional<platform::FixedFileInfo> FakeVersions::QueryFixed(
+    const std::vector<std::uint8_t>& data) {
+  if (data.size() < 12) return std::nullopt;
+  std::uint32_t words[3];
+  std::memcpy(words, data.data(), sizeof words);
+  if (words[0] != kSignature) return std::nullopt;
+  return platform::FixedFileInfo{words[1], words[2]};
+}
+
+// ---- shell, boxes, messages --------------------------------------------
+
+std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& file,
+                                 const std::optional<std::string>& parameters,
+                                 const std::string& directory, int show) {
+  calls.push_back({verb, file, parameters, directory, show});
+  return result;
+}
+
+int FakeMessageBoxes::Show(const std::string& text, const std::string& title,
+                           std::uint32_t style) {
+  shown.push_back({text, title, style});
+  if (!answers.empty()) {
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  switch (style & 0xF) {
+    case platform::kMbYesNo: return platform::kIdYes;
+    default: return platform::kIdOk;
+  }
+}
+
+std::string FakeSystemMessages::Describe(long code) {
+  const auto it = texts.find(code);
+  return it == texts.end() ? std::string() : it->second;
+}
+
+// ---- code page 1252 ----------------------------------------------------
+
+namespace {
+// 0x80..0x9F of Windows-1252; 0 where the code page has no character.
+constexpr char16_t k1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+}  // namespace
+
+std::string FakeCodePage::ToAnsi(const std::string& utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    char32_t cp = c;
+    std::size_t len = 1;
+    if (c >= 0xF0) { len = 4; cp = c & 0x07; }
+    else if (c >= 0xE0) { len = 3; cp = c & 0x0F; }
+    else if (c >= 0xC0) { len = 2; cp = c & 0x1F; }
+    for (std::size_t k = 1; k < len && i + k < utf8.size(); ++k)
+      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += len;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      out += static_cast<char>(cp);
+      continue;
+    }
+    char mapped = '?';
+    for (int k = 0; k < 32; ++k)
+      if (k1252High[k] != 0 && k1252High[k] == cp) mapped = static_cast<char>(0x80 + k);
+    out += mapped;
+  }
+  return out;
+}
+
+std::string FakeCodePage::FromAnsi(const std::string& ansi) {
+  std::string out;
+  for (const char ch : ansi) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x80 && c < 0xA0) {
+      const char16_t cp = k1252High[c - 0x80];
+      AppendUtf8(out, cp ? cp : c);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+// ---- all of them -------------------------------------------------------
+
+FakeOs::FakeOs() : previous_(platform::Os()) {
+  platform::Services s;
+  s.registry = &registry;
+  s.files = &files;
+  s.folders = &folders;
+  s.versions = &versions;
+  s.shell = &shell;
+  s.messageBoxes = &messageBoxes;
+  s.messages = &messages;
+  s.app = &app;
+  s.clock = &clock;
+  s.codePage = &codePage;
+  platform::Install(s);
+  files.AddFolder(app.folder);
+}
+
+FakeOs::~FakeOs() { platform::Install(previous_); }
+
+}  // namespace fakes

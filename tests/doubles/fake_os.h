@@ -1,0 +1,233 @@
+#pragma once
+// In-memory doubles of every operating-system service, with the behaviour
+// the contract tests pin down against the real system under Wine.
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/services.h"
+
+namespace fakes {
+
+// Windows error codes the doubles answer with.
+inline constexpr long kErrorFileNotFound = 2;
+inline constexpr long kErrorPathNotFound = 3;
+inline constexpr long kErrorAccessDenied = 5;
+inline constexpr long kErrorInvalidHandle = 6;
+inline constexpr long kErrorAlreadyExists = 183;
+inline constexpr long kErrorMoreData = 234;
+inline constexpr long kEInvalidArg = static_cast<long>(0x80070057u);
+
+class FakeFileSystem : public platform::FileSystem {
+ public:
+  struct Entry {
+    std::string path;  // as created, e.g. "C:\ProgramData\Zantrix Software"
+    bool folder = false;
+    bool hidden = false;
+    bool system = false;
+    bool locked = false;  // cannot be opened for reading
+    std::string bytes;
+  };
+
+  FakeFileSystem();
+  void AddFolder(const std::string& path);  // creates missing parents
+  void AddFile(const std::string& path, const std::string& bytes = {}, bool hidden = false,
+               bool system = false);
+  // The file can no longer be opened for reading (in use, no access).
+  void Lock(const std::string& path);
+  // Changes below `folder` fail with access denied.
+  void DenyWrites(const std::string& folder) { denied_.insert(Key(folder)); }
+  // A deletion inside `folder` reports success but leaves the file there.
+  void KeepDeletedFilesIn(const std::string& folder) { sticky_.insert(Key(folder)); }
+  bool Exists(const std::string& path) const { return entries_.count(Key(path)) != 0; }
+  const Entry* Find(const std::string& path) const;
+  std::vector<std::string> Paths() const;
+  int changes() const { return changes_; }
+
+  std::optional<std::string> FindFirst(const std::string& pattern,
+                                       platform::EntryKinds kinds) override;
+  bool CanOpenForRead(const std::string& path) override;
+  std::string ReadAll(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void WriteFile(const std::string& path, const std::string& bytes) override;
+  void DeleteFile(const std::string& path) override;
+
+  static std::string Key(const std::string& path);
+
+ private:
+  bool Denied(const std::string& key) const;
+  void RequireParentFolder(const std::string& key, const std::string& path,
+                           const std::string& what) const;
+  std::map<std::string, Entry> entries_;  // by Key()
+  std::set<std::string> denied_;
+  std::set<std::string> sticky_;
+  int changes_ = 0;
+};
+
+class FakeRegistry : public platform::Registry {
+ public:
+  struct Value {
+    std::uint32_t type = 0;
+    std::string bytes;
+  };
+  void AddKey(std::int32_t root, const std::string& path);
+  void Put(std::int32_t root, const std::string& path, const std::string& name,
+           std::uint32_t type, const std::string& bytes);
+  void PutString(std::int32_t root, const std::string& path, const std::string& name,
+                 const std::string& text) {
+    Put(root, path, name, platform::kRegSz, text + '\0');
+  }
+  std::optional<Value> Get(std::int32_t root, const std::string& path,
+                           const std::string& name) const;
+  int openHandles() const { return static_cast<int>(open_.size()); }
+
+  long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+               platform::RegKeyHandle& key) override;
+  long CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+                 platform::RegKeyHandle& key) override;
+  long QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
+                      platform::RegValueInfo& info) override;
+  long QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
+                      std::uint32_t& type, std::string& data) override;
+  long SetValue(platform::RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+                const std::string& data) override;
+  void CloseKey(platform::RegKeyHandle key) override;
+
+ private:
+  static bool ValidRoot(std::int32_t root);
+  static std::optional<std::string> KeyPath(std::int32_t root, const std::string& subKey);
+  const Value* Lookup(platform::RegKeyHandle key, const std::string& valueName) const;
+  std::map<std::string, std::map<std::string, Value>> keys_;  // lower-case paths and names
+  std::map<platform::RegKeyHandle, std::string> open_;
+  platform::RegKeyHandle next_ = 0x100;
+};
+
+class FakeFolders : public platform::SystemFolders {
+ public:
+  struct Answer {
+    long result = 0;
+    std::string path;
+  };
+  std::map<int, Answer> special{
+      {platform::kCsidlCommonAppData, {0, "C:\\ProgramData"}},
+      {platform::kCsidlPersonal, {0, "C:\\users\\tester\\Documents"}},
+      {platform::kCsidlMyDocuments, {kEInvalidArg, ""}},
+  };
+  std::string temp = "C:\\users\\tester\\Temp\\";  // empty: the call fails
+  std::string system = "C:\\windows\\system32";
+  std::string windows = "C:\\windows";
+
+  long GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
+  std::uint32_t GetTempPath(std::string& buffer) override;
+  std::uint32_t GetSystemDirectory(std::string& buffer) override;
+  std::uint32_t GetWindowsDirectory(std::string& buffer) override;
+};
+
+class FakeVersions : public platform::VersionInfo {
+ public:
+  // A file with version resource major.minor.build.revision.
+  void Set(const std::string& path, std::uint16_t major, std::uint16_t minor,
+           std::uint16_t build, std::uint16_t revision);
+  std::int32_t GetSize(const std::string& path) override;
+  bool GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
+  std::optional<platform::FixedFileInfo> QueryFixed(
+      const std::vector<std::uint8_t>& data) override;
+
+ private:
+  std::map<std::string, platform::FixedFileInfo> files_;  // by FakeFileSystem::Key
+};
+
+class FakeShell : public platform::Shell {
+ public:
+  struct Call {
+    std::string verb, file;
+    std::optional<std::string> parameters;
+    std::string directory;
+    int show = 0;
+  };
+  std::vector<Call> calls;
+  std::intptr_t result = 42;
+  std::intptr_t Execute(const std::string& verb, const std::string& file,
+                        const std::optional<std::string>& parameters,
+                        const std::string& directory, int show) override;
+};
+
+class FakeMessageBoxes : public platform::MessageBoxes {
+ public:
+  struct Shown {
+    std::string text, title;
+    std::uint32_t style = 0;
+  };
+  std::vector<Shown> shown;
+  std::deque<int> answers;  // taken in turn; empty: the first button
+  int Show(const std::string& text, const std::string& title, std::uint32_t style) override;
+};
+
+class FakeSystemMessages : public platform::SystemMessages {
+ public:
+  std::map<long, std::string> texts{
+      {2, "File not found.\r\n"},
+      {3, "Path not found.\r\n"},
+      {5, "Access denied.\r\n"},
+      {110, "Open failed.\r\n"},
+  };
+  std::string Describe(long code) override;
+};
+
+class FakeApp : public platform::AppInfo {
+ public:
+  std::string title = "Zantrix Preflect";
+  platform::AppVersion version{7, 0, 12};
+  std::string description =
+      "The Zantrix Preflect checks for the required files needed to run the products it is "
+      "packaged with.";
+  std::string folder = "C:\\Program Files\\Zantrix\\Preflect";
+  std::string Title() override { return title; }
+  platform::AppVersion Version() override { return version; }
+  std::string FileDescription() override { return description; }
+  std::string ExecutableFolder() override { return folder; }
+};
+
+class FakeClock : public platform::Clock {
+ public:
+  platform::Date today{2026, 12, 8};
+  std::string separator = "/";
+  platform::Date Today() override { return today; }
+  std::string DateSeparator() override { return separator; }
+};
+
+// Windows-1252, as Wine uses for a C or en_US locale.
+class FakeCodePage : public platform::CodePage {
+ public:
+  std::string ToAnsi(const std::string& utf8) override;
+  std::string FromAnsi(const std::string& ansi) override;
+};
+
+// All doubles, installed as the program's services while it lives.
+class FakeOs {
+ public:
+  FakeOs();
+  ~FakeOs();
+  FakeOs(const FakeOs&) = delete;
+  FakeOs& operator=(const FakeOs&) = delete;
+
+  FakeFileSystem files;
+  FakeRegistry registry;
+  FakeFolders folders;
+  FakeVersions versions;
+  FakeShell shell;
+  FakeMessageBoxes messageBoxes;
+  FakeSystemMessages messages;
+  FakeApp app;
+  FakeClock clock;
+  FakeCodePage codePage;
+
+ private:
+  platform::Services previous_;
+};
+
+}  // namespace fakes

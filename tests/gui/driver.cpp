@@ -1,0 +1,159 @@
+#include "tests/gui/driver.h"
+
+#include <algorithm>
+
+namespace gui {
+
+std::string BinFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string s = path;
+  return s.substr(0, s.rfind('\\'));
+}
+
+std::string MakeStage(const std::string& name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder = std::string(temp) + "zantrix-gui-" + name;
+  RemoveTree(folder);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string n = found.cFileName;
+      if (n == "." || n == "..") continue;
+      const std::string path = folder + "\\" + n;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+void CopyInto(const std::string& file, const std::string& folder) {
+  const std::string name = file.substr(file.rfind('\\') + 1);
+  CopyFileA(file.c_str(), (folder + "\\" + name).c_str(), FALSE);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  const HANDLE h =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> List(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string n = found.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Program::Program(const std::string& exe, const std::string& workingFolder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + exe + "\"";
+  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingFolder.c_str(), &startup, &info_))
+    info_ = {};
+}
+
+Program::~Program() {
+  if (info_.hProcess) {
+    if (running()) TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+    CloseHandle(info_.hProcess);
+    CloseHandle(info_.hThread);
+  }
+}
+
+bool Program::running() const {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitExit(DWORD milliseconds, DWORD* exitCode) {
+  if (!info_.hProcess) return false;
+  if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+  return true;
+}
+
+bool Program::Close(DWORD milliseconds) {
+  for (HWND w : TopWindows(pid(), false)) PostMessageA(w, WM_CLOSE, 0, 0);
+  return WaitExit(milliseconds);
+}
+
+std::vector<HWND> TopWindows(DWORD pid, bool visibleOnly) {
+  struct Query {
+    DWORD pid;
+    bool visibleOnly;
+    std::vector<HWND> found;
+  } query{pid, visibleOnly, {}};
+  EnumWindows(
+      [](HWND w, LPARAM l) -> BOOL {
+        auto* q = reinterpret_cast<Query*>(l);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == q->pid && (!q->visibleOnly || IsWindowVisible(w))) q->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+HWND WaitFor(const std::function<HWND()>& find, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND w = find()) return w;
+    if (GetTickCount() - start > milliseconds) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::string Text(HWND window) {
+  char text[4096] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::string ClassName(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+HWND FindMessageBox(DWORD pid) {
+  for (HWND w : TopWindows(pid))
+    if (ClassName(w) == "#32770") return w;
+  return nullptr;
+}
+
+std::string MessageBoxText(HWND box) {
+  // The text is the Static child with an id of 0xFFFF.
+  HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? Text(text) : std::string();
+}
+
+}  // namespace gui
