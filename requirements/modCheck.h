@@ -1,0 +1,66 @@
+#pragma once
+// The requirements file "filespecs.xml" and the checks made on what it
+// lists. The format only looks like XML: the reader cuts the text into tags
+// at each ">", recognises a tag by a keyword anywhere in it, and cuts
+// attribute values out by searching for the attribute's name.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace modCheck {
+
+// One product of the requirements file and its check result.
+struct Requirement {
+  std::string ProductName;
+  std::int32_t RegRoot = 0;  // predefined root handle value; 0 reads nothing
+  std::string RegKey;
+  std::string RegValueName;  // "default" (any case) or empty: the unnamed value
+  std::int32_t RegType = 0;  // registry type code; no check consults it
+  std::string RegData;       // expected data; empty accepts any
+  std::string FileName;      // or "%REGVALUE%": the path is RegData
+  std::string FileDir;       // joined to FileName without a separator
+  std::string FileVersion;   // dotted numbers; empty requires none
+  std::string RemedySource;  // "web" or an installer
+  std::string RemedyLocation;
+  bool Found = false;
+
+  bool operator==(const Requirement&) const = default;
+};
+
+// Entries 0 to last-1 are the products in file order; the last entry is an
+// empty spare. Indexes are 16-bit, so the upper index stays <= 32767.
+extern std::vector<Requirement> Requirements;
+inline constexpr std::size_t kMaxUpperIndex = 32767;
+
+// The checker's folder with one trailing backslash, set at start-up. Left
+// empty, the executable's folder is used.
+extern std::string ProgramFolder;
+
+// What the check window does before every read: two empty entries.
+void ResetRequirements();
+
+// Reads ProgramFolder & "filespecs.xml" into Requirements. Returns 0 when
+// read (also with no products, or when only a hidden or system file is
+// there), 110 after telling the user in an "Error" box that it could not
+// be opened; the list is then left as it was.
+std::int32_t ReadRequirements();
+
+// The value of one attribute of a tag: iWhich 0 "name=", 1 "root=",
+// 2 "key=", 3 "value=", 4 "type=", 5 "data=", 6 "dir=", 7 "version=",
+// 8 "source=", 9 "location=". Root and type names become the decimal text
+// of their numbers; for 6 and 9 the first folder token is replaced. Empty
+// when absent or not quoted.
+std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich);
+
+// Adds iStep to the progress bar (held within its range by the target).
+void AdvanceProgress(std::int16_t iStep);
+
+// Sets Found on entries 0 to last-1 by their registry and file entries;
+// the registry test may rewrite RegKey, RegValueName and RegData. Always 0.
+std::int32_t RunChecks();
+
+// Number iPart (0 major .. 3 revision) of a dotted version text; a part the
+// text lacks is 0, and so is a part that is not a decimal number.
+std::int32_t GetVersionPart(std::int32_t iPart, const std::string& sVersion);
+
+}  // namespace modCheck

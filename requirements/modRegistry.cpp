@@ -1,0 +1,112 @@
+#include "requirements/modRegistry.h"
+
+#include <optional>
+
+#include "platform/services.h"
+#include "platform/text.h"
+#include "requirements/numbers.h"
+
+namespace modRegistry {
+namespace {
+
+using platform::Os;
+
+void RewriteNames(std::string& sKey, std::string& sValueName) {
+  if (!sKey.empty() && sKey[0] == '\\') sKey.erase(0, 1);
+  if (platform::LowerCase(sValueName) == "default") sValueName.clear();
+}
+
+// Only the predefined roots are keys; any other number read from a file
+// could name some unrelated handle of this process.
+bool IsPredefinedRoot(std::int32_t lRoot) {
+  return lRoot == platform::kHkeyClassesRoot || lRoot == platform::kHkeyCurrentUser ||
+         lRoot == platform::kHkeyLocalMachine || lRoot == platform::kHkeyUsers ||
+         lRoot == platform::kHkeyCurrentConfig;
+}
+
+bool IsStringType(std::uint32_t type) {
+  return type == platform::kRegSz || type == platform::kRegExpandSz ||
+         type == platform::kRegMultiSz;
+}
+
+// Opens, reads and closes; none when anything fails.
+std::optional<std::string> ReadValueText(std::int32_t lRoot, const std::string& sKey,
+                                         const std::string& sValueName) {
+  platform::Registry& registry = *Os().registry;
+  platform::RegKeyHandle key = 0;
+  if (registry.OpenKey(lRoot, sKey, platform::kKeyQueryValue, key) != 0 || key == 0)
+    return std::nullopt;
+  std::optional<std::string> text;
+  platform::RegValueInfo info;
+  if (registry.QueryValueInfo(key, sValueName, info) == 0) {
+    std::string data(info.size, '\0');
+    std::uint32_t type = info.type;
+    // A value that changed between the two queries is taken as unreadable
+    // rather than guessed at.
+    if (info.size == 0 || registry.QueryValueData(key, sValueName, type, data) == 0) {
+      if (data.size() > info.size) data.resize(info.size);
+      if (IsStringType(type)) {
+        if (!data.empty() && data.back() == '\0') data.pop_back();
+        text = Os().codePage->FromAnsi(data);
+      } else {
+        std::uint32_t number = 0;
+        for (std::size_t i = 0; i < data.size() && i < 4; ++i)
+          number |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+        text = std::to_string(static_cast<std::int32_t>(number));
+      }
+    }
+  }
+  registry.CloseKey(key);
+  return text;
+}
+
+// The bytes to store for sData as lType; none when sData does not fit it.
+std::optional<std::string> EncodeData(const std::string& sData, std::int32_t lType) {
+  if (lType == static_cast<std::int32_t>(platform::kRegDword)) {
+    const auto number = requirements::ParseInt32(sData, true);
+    if (!number) return std::nullopt;
+    const auto bits = static_cast<std::uint32_t>(*number);
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+    return bytes;
+  }
+  if (lType == static_cast<std::int32_t>(platform::kRegBinary)) {
+    const auto number = requirements::ParseInt32(sData, true);
+    if (!number || *number < 0 || *number > 255) return std::nullopt;
+    return std::string(1, static_cast<char>(*number));
+  }
+  // Stored with its NUL, so a reader that drops the last character of
+  // string data gets the whole text back.
+  return Os().codePage->ToAnsi(sData) + '\0';
+}
+
+}  // namespace
+
+std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                              std::string& sResult) {
+  RewriteNames(sKey, sValueName);
+  sResult.clear();
+  if (!IsPredefinedRoot(lRoot)) return 1;
+  const auto text = ReadValueText(lRoot, sKey, sValueName);
+  if (!text) return 1;
+  sResult = platform::TrimSpaces(*text);
+  return 0;
+}
+
+void SetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                      const std::string& sData, std::int32_t lType) {
+  RewriteNames(sKey, sValueName);
+  if (!IsPredefinedRoot(lRoot)) return;
+  const auto bytes = EncodeData(sData, lType);
+  if (!bytes) return;
+  platform::Registry& registry = *Os().registry;
+  platform::RegKeyHandle key = 0;
+  if (registry.OpenKey(lRoot, sKey, platform::kKeyAllAccess, key) != 0 || key == 0) {
+    key = 0;
+    if (registry.CreateKey(lRoot, sKey, platform::kKeyAllAccess, key) != 0 || key == 0) return;
+  }
+  registry.SetValue(key, sValueName, static_cast<std::uint32_t>(lType), *bytes);
+  registry.CloseKey(key);
+}
+
+}  // namespace modRegistry

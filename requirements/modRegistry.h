@@ -1,0 +1,26 @@
+#pragma once
+// The checker's thin layer over the registry: read one value as text,
+// write one value (creating its key). Every call opens and closes its own
+// key. Roots are the predefined key handle values as signed 32-bit numbers.
+#include <cstdint>
+#include <string>
+
+namespace modRegistry {
+
+// Reads a value as text, blanks around it removed. Strings come back
+// unexpanded, multi-strings keep their inner NULs, a trailing NUL is
+// dropped; other types give the first 4 bytes as a signed decimal number.
+// Returns 0 when read, 1 otherwise (sResult is then empty).
+// Rewrites the caller's texts: one leading backslash is removed from sKey,
+// and a value name "default" (any case) becomes empty (the unnamed value).
+std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                              std::string& sResult);
+
+// Writes a value, creating the key when needed; silent on failure. Strings
+// are stored in the ANSI code page with their terminating NUL; REG_DWORD
+// takes sData as a signed 32-bit number, REG_BINARY as one byte 0 to 255
+// (a text that is no such number writes nothing). Same rewriting as above.
+void SetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                      const std::string& sData, std::int32_t lType);
+
+}  // namespace modRegistry

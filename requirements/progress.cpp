@@ -1,0 +1,21 @@
+#include "requirements/progress.h"
+
+namespace modCheck {
+namespace {
+
+ClampedProgress g_builtIn;
+ProgressTarget* g_target = nullptr;
+
+}  // namespace
+
+void ClampedProgress::SetTheBar(std::int16_t iNewValue) {
+  if (iNewValue > 100) iNewValue = 100;
+  if (iNewValue < 0) iNewValue = 0;
+  barValue_ = iNewValue;
+}
+
+void SetProgressTarget(ProgressTarget* target) { g_target = target; }
+
+ProgressTarget& CurrentProgress() { return g_target ? *g_target : g_builtIn; }
+
+}  // namespace modCheck

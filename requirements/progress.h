@@ -1,0 +1,31 @@
+#pragma once
+// Where the requirements search reports its progress. The progress dialog
+// plugs itself in when it exists; until then a built-in model stands in.
+#include <cstdint>
+
+namespace modCheck {
+
+class ProgressTarget {
+ public:
+  virtual ~ProgressTarget() = default;
+  // The bar position, 0 to 100.
+  virtual std::int16_t TheBar() const = 0;
+  // Values outside 0 to 100 are held at the nearer end.
+  virtual void SetTheBar(std::int16_t iNewValue) = 0;
+};
+
+// The bar as a bare number, with the dialog's clamping.
+class ClampedProgress : public ProgressTarget {
+ public:
+  std::int16_t TheBar() const override { return barValue_; }
+  void SetTheBar(std::int16_t iNewValue) override;
+
+ private:
+  std::int16_t barValue_ = 0;
+};
+
+// Null puts the built-in model back. The target must outlive its use.
+void SetProgressTarget(ProgressTarget* target);
+ProgressTarget& CurrentProgress();
+
+}  // namespace modCheck
