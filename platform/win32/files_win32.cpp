@@ -93,7 +93,7 @@ void WinFileSystem::WriteFile(const std::string& path, const std::string& bytes)
 }
 
 void WinFileSystem::DeleteFile(const std::string& path) {
-  if (!DeleteFileA(ToAnsi(path).c_str())) ThrowLastError("Could not delete the file", path);
+  if (!::DeleteFileA(ToAnsi(path).c_str())) ThrowLastError("Could not delete the file", path);
 }
 
 }  // namespace platform::win32

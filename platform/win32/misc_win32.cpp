@@ -2,6 +2,8 @@
 
 #include "platform/win32/services_win32.h"
 
+#include <shellapi.h>
+
 namespace platform::win32 {
 
 std::intptr_t WinShell::Execute(const std::string& verb, const std::string& file,

@@ -3,6 +3,13 @@
 // include <windows.h>.
 #include <windows.h>
 
+// The portable interfaces have members of these names; the wide/ANSI
+// switching macros would rename them in this layer only.
+#undef DeleteFile
+#undef GetTempPath
+#undef GetSystemDirectory
+#undef GetWindowsDirectory
+
 #include <string>
 
 #include "platform/services.h"

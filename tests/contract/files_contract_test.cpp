@@ -99,7 +99,7 @@ TEST(FoldersContract, SpecialFoldersAsTheSystemGivesThem) {
   // The desktop's documents folder is not known to Wine; the double agrees.
   buffer.assign(260, ' ');
   EXPECT_NE(folders.GetFolderPath(platform::kCsidlMyDocuments, 0, buffer), 0);
-  EXPECT_EQ(buffer, std::string(260, ' '));
+  EXPECT_EQ(buffer, '\0' + std::string(259, ' '));
 
   buffer.assign(260, '\0');
   const auto n = folders.GetTempPath(buffer);

@@ -268,6 +268,14 @@ long FakeRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::
   return OpenKey(root, subKey, access, key);
 }
 
+std::string FakeRegistry::Answered(const Value& v) const {
+  const bool text = v.type == platform::kRegSz || v.type == platform::kRegExpandSz ||
+                    v.type == platform::kRegMultiSz;
+  if (terminateStrings && text && !v.bytes.empty() && v.bytes.back() != '\0')
+    return v.bytes + '\0';
+  return v.bytes;
+}
+
 const FakeRegistry::Value* FakeRegistry::Lookup(platform::RegKeyHandle key,
                                                 const std::string& valueName) const {
   const auto open = open_.find(key);
@@ -283,7 +291,7 @@ long FakeRegistry::QueryValueInfo(platform::RegKeyHandle key, const std::string&
   const Value* v = Lookup(key, valueName);
   if (!v) return kErrorFileNotFound;
   info.type = v->type;
-  info.size = static_cast<std::uint32_t>(v->bytes.size());
+  info.size = static_cast<std::uint32_t>(Answered(*v).size());
   return 0;
 }
 
@@ -293,8 +301,9 @@ long FakeRegistry::QueryValueData(platform::RegKeyHandle key, const std::string&
   const Value* v = Lookup(key, valueName);
   if (!v) return kErrorFileNotFound;
   type = v->type;
-  if (v->bytes.size() > data.size()) return kErrorMoreData;
-  data = v->bytes;
+  const std::string answer = Answered(*v);
+  if (answer.size() > data.size()) return kErrorMoreData;
+  data = answer;
   return 0;
 }
 
@@ -322,9 +331,13 @@ std::uint32_t FillBuffer(std::string& buffer, const std::string& text) {
 
 long FakeFolders::GetFolderPath(int csidl, std::uint32_t, std::string& buffer) {
   const auto it = special.find(csidl);
-  if (it == special.end()) return kEInvalidArg;
-  if (it->second.result == 0) FillBuffer(buffer, it->second.path);
-  return it->second.result;
+  // A failing call still clears the buffer's first character.
+  const long result = it == special.end() ? kEInvalidArg : it->second.result;
+  if (result == 0)
+    FillBuffer(buffer, it->second.path);
+  else if (!buffer.empty())
+    buffer[0] = '\0';
+  return result;
 }
 
 std::uint32_t FakeFolders::GetTempPath(std::string& buffer) {

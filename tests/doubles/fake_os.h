@@ -84,6 +84,9 @@ class FakeRegistry : public platform::Registry {
   std::optional<Value> Get(std::int32_t root, const std::string& path,
                            const std::string& name) const;
   int openHandles() const { return static_cast<int>(open_.size()); }
+  // Wine answers a string stored without its NUL as if it had one; some
+  // systems answer the bytes as stored. False models the latter.
+  bool terminateStrings = true;
 
   long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                platform::RegKeyHandle& key) override;
@@ -101,6 +104,7 @@ class FakeRegistry : public platform::Registry {
   static bool ValidRoot(std::int32_t root);
   static std::optional<std::string> KeyPath(std::int32_t root, const std::string& subKey);
   const Value* Lookup(platform::RegKeyHandle key, const std::string& valueName) const;
+  std::string Answered(const Value& v) const;
   std::map<std::string, std::map<std::string, Value>> keys_;  // lower-case paths and names
   std::map<platform::RegKeyHandle, std::string> open_;
   platform::RegKeyHandle next_ = 0x100;

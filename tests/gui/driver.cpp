@@ -105,21 +105,25 @@ bool Program::Close(DWORD milliseconds) {
   return WaitExit(milliseconds);
 }
 
+namespace {
+struct WindowQuery {
+  DWORD pid;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM l) {
+  auto* q = reinterpret_cast<WindowQuery*>(l);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner == q->pid && (!q->visibleOnly || IsWindowVisible(w))) q->found.push_back(w);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> TopWindows(DWORD pid, bool visibleOnly) {
-  struct Query {
-    DWORD pid;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } query{pid, visibleOnly, {}};
-  EnumWindows(
-      [](HWND w, LPARAM l) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(l);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == q->pid && (!q->visibleOnly || IsWindowVisible(w))) q->found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&query));
+  WindowQuery query{pid, visibleOnly, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
   return query.found;
 }
 

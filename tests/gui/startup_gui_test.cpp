@@ -85,3 +85,36 @@ TEST(Startup, SecondStartChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain file where the vendor folder belongs: the product folder cannot
+// be made below it, and start-up ends with a box that says so.
+TEST(Startup, FolderErrorEndsWithAClearMessage) {
+  const std::string aside = kVendorFolder + ".aside";
+  gui::RemoveTree(aside);
+  MoveFileA(kVendorFolder.c_str(), aside.c_str());
+  gui::WriteText(kVendorFolder, "not a folder");
+  const std::string stage = Stage("version=zenith\r\n");
+  {
+    gui::Program preflect(stage + "\\Preflect.exe", stage);
+    HWND box = gui::WaitFor([&] { return gui::FindMessageBox(preflect.pid()); }, 20000);
+    ASSERT_NE(box, nullptr) << "no error box";
+    EXPECT_EQ(gui::Text(box), "Zantrix Preflect");
+    const std::string text = gui::MessageBoxText(box);
+    EXPECT_EQ(text.rfind("Zantrix Preflect cannot start.", 0), 0u) << text;
+    EXPECT_NE(text.find("Could not create the folder \"" + kVendorFolder +
+                        "\\Zantrix Quillon for Zenith 7.0\""),
+              std::string::npos)
+        << text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(preflect.WaitExit(10000, &code));
+    EXPECT_EQ(code, 1u);
+  }
+  DeleteFileA(kVendorFolder.c_str());
+  MoveFileA(aside.c_str(), kVendorFolder.c_str());
+  gui::RemoveTree(stage);
+}
+
+}  // namespace

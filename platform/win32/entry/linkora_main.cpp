@@ -1,8 +1,10 @@
-// Linkora's entry.
+// Linkora's entry: the real services, then its one question.
 #include "platform/win32/win32.h"
+#include "weblauncher/modLinkora.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   platform::win32::RestrictDllSearch();
   platform::win32::InstallServices();
+  modLinkora::Main();
   return 0;
 }

@@ -1,0 +1,23 @@
+#include "weblauncher/modLinkora.h"
+
+#include <string>
+
+#include "platform/services.h"
+#include "weblauncher/vendor.h"
+
+namespace modLinkora {
+
+void Main() {
+  const auto& os = platform::Os();
+  const std::string message = std::string("You are about to visit ") + vendor::kHomeAddress +
+                              " using your default Web Browser.\r\n"
+                              "Please ensure you have an active connection to the Internet.";
+  const int answer = os.messageBoxes->Show(message, "Visit Zantrixweb\xC2\xAE",
+                                           platform::kMbOkCancel | platform::kMbIconInformation);
+  if (answer != platform::kIdOk) return;
+  // The result is not examined: there is nobody left to tell.
+  os.shell->Execute("Open", vendor::kPartnerPage, std::nullopt, os.app->ExecutableFolder(),
+                    platform::kSwShowNormal);
+}
+
+}  // namespace modLinkora
