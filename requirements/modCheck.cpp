@@ -35,6 +35,19 @@ bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view lo
   return true;
 }
 
+// Case-ignoring search for an ASCII word, without copying the text. For
+// such words it finds what platform::FindNoCase finds.
+std::size_t FindWord(std::string_view text, std::string_view lowerWord) {
+  if (lowerWord.empty() || text.size() < lowerWord.size()) return std::string_view::npos;
+  const char first = lowerWord[0];
+  const char firstUpper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
+  const std::size_t last = text.size() - lowerWord.size();
+  for (std::size_t i = 0; i <= last; ++i)
+    if ((text[i] == first || text[i] == firstUpper) && StartsWithNoCase(text, i, lowerWord))
+      return i;
+  return std::string_view::npos;
+}
+
 enum class TagKind { Other, SystemSearch, Product, RegistryEntry, FileEntry, Remedy, EndProduct };
 
 // Which keyword decides for this tag, in the order of precedence. One pass
@@ -180,9 +193,9 @@ void ReplaceFolderToken(std::string& value) {
     std::string (*folder)();
   };
   static constexpr Token kTokens[] = {
-      {"%ZANTRIXDIR%", ZantrixDir}, {"%SYSTEMDIR%", SystemDir}, {"%WINDIR%", WindowsDir}};
+      {"%zantrixdir%", ZantrixDir}, {"%systemdir%", SystemDir}, {"%windir%", WindowsDir}};
   for (const Token& token : kTokens) {
-    const std::size_t at = platform::FindNoCase(value, token.text);
+    const std::size_t at = FindWord(value, token.text);
     if (at == std::string::npos) continue;
     value.replace(at, token.text.size(), token.folder());
     return;
@@ -350,7 +363,7 @@ std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
                                                      "source=", "location="};
   if (iWhich < 0 || iWhich > 9) return {};
   std::string value;
-  const std::size_t at = platform::FindNoCase(sTag, kAttributes[iWhich]);
+  const std::size_t at = FindWord(sTag, kAttributes[iWhich]);
   if (at != std::string::npos) {
     const std::size_t open = sTag.find('"', at);
     if (open != std::string::npos) {
