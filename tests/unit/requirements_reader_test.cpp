@@ -292,7 +292,7 @@ TEST_F(Reader, CopesWithACallerThatDidNotReset) {
 
 // ---- equality with the plain loop -------------------------------------
 
-// The reader as first described: one character at a time up to each ">",
+// The reader written the plain way: one character at a time up to each ">",
 // on the text converted as a whole.
 struct ReferenceResult {
   std::vector<Requirement> list;
