@@ -7,9 +7,11 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/forms.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/version.h"
+#include "platform/windows.h"
 
 namespace platform {
 
@@ -24,6 +26,8 @@ struct Services {
   AppInfo* app = nullptr;
   Clock* clock = nullptr;
   CodePage* codePage = nullptr;
+  Windows* windows = nullptr;
+  FormHost* forms = nullptr;
 };
 
 // The installed services. Every member is set while the program runs.

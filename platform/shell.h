@@ -17,6 +17,9 @@ class Shell {
   virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
                                 const std::optional<std::string>& parameters,
                                 const std::string& directory, int show) = 0;
+  // Starts a program by its command line in a normal window that takes the
+  // focus, without waiting for it; false when it could not be started.
+  virtual bool StartProgram(const std::string& commandLine) = 0;
 };
 
 }  // namespace platform

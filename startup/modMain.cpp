@@ -3,6 +3,8 @@
 #include <array>
 #include <exception>
 
+#include "checkwindow/frmDialog.h"
+#include "checkwindow/frmSystemCheck.h"
 #include "platform/services.h"
 #include "requirements/modCheck.h"
 #include "startup/EditionDescriptor.h"
@@ -57,6 +59,10 @@ void Main() {
       ReadDescriptorValue(modCheck::ProgramFolder + kDescriptorFile, "licensetype");
   const std::string productTitle = EditionTitle(edition, licenseType);
   dirChecker.GetPath("App", kVendorFolder, productTitle, "");
+  // Hidden until a test shows it.
+  TheDialog().Load();
+  // Its load runs the first test; from then on the window drives the program.
+  TheSystemCheck().Load();
 }
 
 std::string StartupErrorText(long number, const std::string& description) {

@@ -1,5 +1,6 @@
 #include <vector>
 
+#include "platform/win32/forms_win32.h"
 #include "platform/win32/services_win32.h"
 
 #include <shellapi.h>
@@ -14,6 +15,22 @@ std::intptr_t WinShell::Execute(const std::string& verb, const std::string& file
       ShellExecuteA(GetDesktopWindow(), ToAnsi(verb).c_str(), ToAnsi(file).c_str(),
                     parameters ? params.c_str() : nullptr, ToAnsi(directory).c_str(), show);
   return reinterpret_cast<std::intptr_t>(result);
+}
+
+bool WinShell::StartProgram(const std::string& commandLine) {
+  if (commandLine.empty()) return false;
+  std::string command = ToAnsi(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
 }
 
 int WinMessageBoxes::Show(const std::string& text, const std::string& title,
@@ -112,6 +129,8 @@ void InstallServices() {
   static WinApp app;
   static WinClock clock;
   static WinCodePage codePage;
+  static WinWindows windows;
+  static WinFormHost forms;
   Services s;
   s.registry = &registry;
   s.files = &files;
@@ -123,6 +142,8 @@ void InstallServices() {
   s.app = &app;
   s.clock = &clock;
   s.codePage = &codePage;
+  s.windows = &windows;
+  s.forms = &forms;
   Install(s);
 }
 

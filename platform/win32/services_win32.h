@@ -51,6 +51,7 @@ class WinShell : public Shell {
   std::intptr_t Execute(const std::string& verb, const std::string& file,
                         const std::optional<std::string>& parameters,
                         const std::string& directory, int show) override;
+  bool StartProgram(const std::string& commandLine) override;
 };
 
 class WinMessageBoxes : public MessageBoxes {

@@ -37,6 +37,23 @@ wine_init() {
     wineserver -w
     touch "$WINEPREFIX/.initialised"
   fi
+  browser_hook
+}
+
+# Web addresses the programs open are not sent to a browser but appended,
+# one a line, to build/browser-hook.log, where the GUI tests read them.
+browser_hook() {
+  local hook="$BUILD/browser-hook"
+  if [ ! -x "$hook" ]; then
+    printf '#!/bin/sh\n# The address is the last argument.\nfor a; do last=$a; done\necho "$last" >> "%s"\n' \
+      "$BUILD/browser-hook.log" > "$hook"
+    chmod +x "$hook"
+  fi
+  if [ ! -f "$WINEPREFIX/.browser-hook" ]; then
+    wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ /d "$hook" /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.browser-hook"
+  fi
 }
 
 # The Windows path of a Unix path (Wine maps Z: to /).

@@ -397,6 +397,11 @@ std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& fil
 int FakeMessageBoxes::Show(const std::string& text, const std::string& title,
                            std::uint32_t style) {
   shown.push_back({text, title, style});
+  if (whileShown) {
+    const auto act = std::move(whileShown);
+    whileShown = nullptr;
+    act();
+  }
   if (!answers.empty()) {
     const int answer = answers.front();
     answers.pop_front();
@@ -488,6 +493,8 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
   s.app = &app;
   s.clock = &clock;
   s.codePage = &codePage;
+  s.windows = &windows;
+  s.forms = &forms;
   platform::Install(s);
   files.AddFolder(app.folder);
 }

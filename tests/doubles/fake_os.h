@@ -3,6 +3,7 @@
 // the contract tests pin down against the real system under Wine.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "tests/doubles/fake_forms.h"
+#include "tests/doubles/fake_windows.h"
 
 namespace fakes {
 
@@ -155,6 +158,12 @@ class FakeShell : public platform::Shell {
   };
   std::vector<Call> calls;
   std::intptr_t result = 42;
+  std::vector<std::string> started;  // programs started
+  bool startSucceeds = true;
+  bool StartProgram(const std::string& commandLine) override {
+    started.push_back(commandLine);
+    return startSucceeds && !commandLine.empty();
+  }
   std::intptr_t Execute(const std::string& verb, const std::string& file,
                         const std::optional<std::string>& parameters,
                         const std::string& directory, int show) override;
@@ -168,6 +177,8 @@ class FakeMessageBoxes : public platform::MessageBoxes {
   };
   std::vector<Shown> shown;
   std::deque<int> answers;  // taken in turn; empty: the first button
+  // Runs while a box is open, as the user might act behind it.
+  std::function<void()> whileShown;
   int Show(const std::string& text, const std::string& title, std::uint32_t style) override;
 };
 
@@ -229,6 +240,8 @@ class FakeOs {
   FakeApp app;
   FakeClock clock;
   FakeCodePage codePage;
+  FakeWindows windows;
+  FakeFormHost forms;
 
  private:
   platform::Services previous_;

@@ -1,6 +1,7 @@
 // Start-up: the edition table, the folder resolver and the whole sequence.
 #include <gtest/gtest.h>
 
+#include "checkwindow/frmSystemCheck.h"
 #include "requirements/modCheck.h"
 #include "startup/EditionDescriptor.h"
 #include "startup/clsDirChecker.h"
@@ -152,6 +153,10 @@ TEST_F(DirChecker, MyDocDirIsThePlatformAnswerUnchanged) {
 
 struct Startup : ::testing::Test {
   fakes::FakeOs os;
+  Startup() { os.files.AddFile(os.app.folder + "\\filespecs.xml", "<product name=\"A\"></product>"); }
+  ~Startup() override {
+    for (platform::Form* form : platform::LoadedForms()) form->Unload();
+  }
   void Descriptor(const std::string& text) {
     os.files.AddFile(os.app.folder + "\\version.xml.enc", text);
   }
@@ -164,6 +169,8 @@ TEST_F(Startup, CreatesTheEditionsDataFolder) {
   EXPECT_TRUE(os.files.Exists(kAppData + kVendor +
                               "\\Zantrix Quillon for Zenith 7.0 Client Edition"));
   EXPECT_TRUE(os.messageBoxes.shown.empty());
+  // The check window has run its first test and shows its rows.
+  EXPECT_TRUE(TheSystemCheck().Visible());
 }
 
 TEST_F(Startup, MissingDescriptorGivesTheDefaultEdition) {

@@ -1,0 +1,106 @@
+#include "checkwindow/frmDialog.h"
+
+#include <cmath>
+#include <string>
+
+#include "about/Icon.h"
+
+namespace {
+
+using platform::ControlKind;
+
+constexpr double kFullBarWidth = 5770;  // the frame's width less 70
+
+// Nearest whole number, an exact half to the even neighbour.
+double RoundHalfEven(double value) {
+  const double floor = std::floor(value);
+  const double fraction = value - floor;
+  if (fraction > 0.5) return floor + 1;
+  if (fraction < 0.5) return floor;
+  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+}
+
+class Progress : public modCheck::ProgressTarget {
+ public:
+  std::int16_t TheBar() const override { return TheDialog().TheBar(); }
+  void SetTheBar(std::int16_t iNewValue) override { TheDialog().SetTheBar(iNewValue); }
+};
+
+}  // namespace
+
+frmDialog& TheDialog() {
+  static frmDialog dialog;
+  return dialog;
+}
+
+frmDialog::frmDialog() : Form("frmDialog") {}
+
+void frmDialog::Build() {
+  SetCaption("Search in progress...");
+  SetBorderStyle(platform::FormBorder::FixedToolWindow);
+  SetControlBox(false);
+  SetMinButton(false);
+  SetMaxButton(false);
+  SetShowInTaskbar(false);
+  SetStartUpPosition(platform::StartUpPosition::CenterOwner);
+  SetDesignClientSize(6030, 885);
+  SetFormFont({"Microsoft Sans Serif", 9.75});
+
+  lblBlue = &AddControl(ControlKind::Label, "lblBlue");
+  lblBlue->SetCaption("0");
+  lblBlue->SetBackColor(platform::Rgb(0, 0, 128));
+  lblBlue->SetForeColor(platform::kColorWhite);
+  lblBlue->SetAlignment(platform::Alignment::Right);
+  lblBlue->SetFont({"Times New Roman", 9.75});
+  lblBlue->Move(120, 480, 1215, 255);
+
+  Label1 = &AddControl(ControlKind::Label, "Label1");
+  Label1->SetCaption("Please wait while the Preflect is searching...");
+  Label1->SetBackStyle(platform::BackStyle::Transparent);
+  Label1->Move(720, 120, 4935, 255);
+
+  lblProgBack = &AddControl(ControlKind::Label, "lblProgBack");
+  lblProgBack->SetBackColor(platform::kColorWhite);
+  lblProgBack->SetBorder(true);
+  lblProgBack->SetFont({"MS Sans Serif", 9.75});
+  lblProgBack->Move(85, 445, 5840, 320);
+  // The frame lies behind the bar it frames.
+  lblProgBack->ZOrder(1);
+
+  BarValue = 0;
+}
+
+void frmDialog::Form_Load() {
+  Icon::SetWindowIcons(hWnd(), "AAA", true);
+  // Not rounded: the binding rounds when it places the frame.
+  lblProgBack->SetLeft((ClientWidth() - lblProgBack->Width()) / 2);
+  lblBlue->SetLeft(lblProgBack->Left() + 30);
+}
+
+// The dialog has nothing that can take the focus, so it keeps it itself.
+void frmDialog::Form_LostFocus() { SetFocus(); }
+
+std::int16_t frmDialog::TheBar() {
+  Load();
+  return BarValue;
+}
+
+void frmDialog::SetTheBar(std::int16_t iNewValue) {
+  Load();
+  if (iNewValue > 100) iNewValue = 100;
+  if (iNewValue < 0) iNewValue = 0;
+  UpdateBar(iNewValue);
+}
+
+void frmDialog::UpdateBar(std::int16_t iValue) {
+  BarValue = iValue;
+  lblBlue->SetWidth(RoundHalfEven(static_cast<double>(iValue) / 100 * kFullBarWidth));
+  lblBlue->SetCaption(std::to_string(BarValue) + " %");
+  // The search holds the thread; paint now so the bar moves while it runs.
+  Refresh();
+}
+
+modCheck::ProgressTarget& DialogProgress() {
+  static Progress progress;
+  return progress;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The progress dialog: a fixed message and a bar with its percentage,
+// driven only through TheBar while the checker searches the machine.
+#include <cstdint>
+
+#include "platform/forms.h"
+#include "requirements/progress.h"
+
+class frmDialog : public platform::Form {
+ public:
+  frmDialog();
+
+  // The bar's position, 0 to 100. Reading or writing it loads the dialog
+  // (hidden) when it is not loaded; a written value outside 0 to 100 is
+  // held at the nearer end.
+  std::int16_t TheBar();
+  void SetTheBar(std::int16_t iNewValue);
+
+  // The controls, for tests; null while not loaded.
+  platform::Control* Bar() const { return IsLoaded() ? lblBlue : nullptr; }
+  platform::Control* Message() const { return IsLoaded() ? Label1 : nullptr; }
+  platform::Control* Frame() const { return IsLoaded() ? lblProgBack : nullptr; }
+
+ protected:
+  void Build() override;
+  void Form_Load() override;
+  void Form_LostFocus() override;
+
+ private:
+  void UpdateBar(std::int16_t iValue);
+
+  std::int16_t BarValue = 0;
+  platform::Control* lblBlue = nullptr;
+  platform::Control* Label1 = nullptr;
+  platform::Control* lblProgBack = nullptr;
+};
+
+// The program's one progress dialog.
+frmDialog& TheDialog();
+
+// The requirements search's progress target: the dialog's TheBar, which
+// creates the dialog first when it does not exist.
+modCheck::ProgressTarget& DialogProgress();

@@ -1,0 +1,308 @@
+#include "checkwindow/frmSystemCheck.h"
+
+#include "about/Icon.h"
+#include "checkwindow/DateStamp.h"
+#include "checkwindow/ShellLaunch.h"
+#include "checkwindow/frmDialog.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "requirements/modCheck.h"
+
+using platform::ControlKind;
+using platform::FitSteps;
+
+namespace {
+
+const char* const kFoundPicture = "FOUND";
+const char* const kMissingPicture = "MISSING";
+const char* const kSupportAddress = "support@zantrix.example";
+
+const platform::Font kWindowFont{"MS Sans Serif", 9.75, false, false};
+constexpr platform::Color kLightGrey = platform::Rgb(224, 224, 224);
+
+// A dark line with a light one 15 twips below it.
+void DesignSeparator(platform::Control& dark, platform::Control& light, double x1, double x2,
+                     double y) {
+  dark.SetBorderColor(platform::kColorAppWorkspace);
+  light.SetBorderColor(kLightGrey);
+  for (platform::Control* line : {&dark, &light}) line->SetBorderWidth(2);
+  dark.SetLine(x1, y, x2, y);
+  light.SetLine(x1, y + 15, x2, y + 15);
+}
+
+void SetLineY(platform::Control& line, double y) { line.SetLine(line.X1(), y, line.X2(), y); }
+
+}  // namespace
+
+const char* const frmSystemCheck::kMissingFileQuestion =
+    "The source file for the preflect is missing or corrupt, which could leave the software "
+    "inoperable.  You can choose to continue, but the sofware may not function properly. Would "
+    "you like to continue loading the program?";
+
+const char* const frmSystemCheck::kAccessProblem =
+    "Problems occured whilst inspecting the system for the necessary required components, you "
+    "may not have a high enough access level on this account to run this program.  Please "
+    "switch to an administrative account, by either you logging in as one, or by requesting an "
+    "administrator for assistance.";
+
+frmSystemCheck::frmSystemCheck() : Form("frmSystemCheck") {}
+
+frmSystemCheck& TheSystemCheck() {
+  static frmSystemCheck form;
+  return form;
+}
+
+void frmSystemCheck::Build() {
+  SetBorderStyle(platform::FormBorder::FixedSingle);
+  SetMinButton(false);
+  SetMaxButton(false);
+  SetDesignClientSize(6075, 3705);
+  SetBackColor(platform::kColorWindow);
+  SetFormFont(kWindowFont);
+  SetStartUpPosition(platform::StartUpPosition::Manual);
+
+  AddMenu("mnuHelp", "&Help");
+  platform::Control& about = AddMenu("mnuHelp_About", "&About", "mnuHelp");
+  about.OnClick([this](int) { mnuHelp_About_Click(); });
+
+  Shape1 = &AddControl(ControlKind::Shape, "Shape1");
+  Shape1->Move(0, 0, 6080, 855);
+  Shape1->SetFillColor(platform::kColorWhite);
+  Shape1->SetBorder(false);
+
+  Label1 = &AddControl(ControlKind::Label, "Label1");
+  Label1->Move(120, 70, 5835, 735);
+  Label1->SetBackStyle(platform::BackStyle::Transparent);
+  Label1->SetCaption(
+      "When you have completed all the necessary updates, you will be given the option to "
+      "continue.  This continue button, once clicked, will launch the simulator.");
+
+  Line6 = &AddControl(ControlKind::Line, "Line6");
+  Line5 = &AddControl(ControlKind::Line, "Line5");
+  DesignSeparator(*Line6, *Line5, 0, 6120, 840);
+
+  lblNote = &AddControl(ControlKind::Label, "lblNote");
+  lblNote->Move(120, 960, 5895, 495);
+  lblNote->SetBackStyle(platform::BackStyle::Transparent);
+  lblNote->SetCaption("Look below for the search results!");
+
+  imgValid = &AddControlArray(ControlKind::Image, "imgValid");
+  platform::Control& missingIcon = (*imgValid)[0];
+  missingIcon.Move(3240, 1440, 375, 375);
+  missingIcon.SetPicture(kMissingPicture);
+  platform::Control& foundIcon = imgValid->Load(1);
+  foundIcon.Move(960, 1440, 375, 375);
+  foundIcon.SetPicture(kFoundPicture);
+  foundIcon.SetVisible(true);
+
+  Label2 = &AddControl(ControlKind::Label, "Label2");
+  Label2->Move(1320, 1530, 1335, 255);
+  Label2->SetBackStyle(platform::BackStyle::Transparent);
+  Label2->SetCaption("- file(s) found");
+  Label3 = &AddControl(ControlKind::Label, "Label3");
+  Label3->Move(3720, 1530, 1455, 255);
+  Label3->SetBackStyle(platform::BackStyle::Transparent);
+  Label3->SetCaption("- file(s) missing");
+
+  Line1 = &AddControl(ControlKind::Line, "Line1");
+  Line2 = &AddControl(ControlKind::Line, "Line2");
+  DesignSeparator(*Line1, *Line2, 120, 5880, 1905);
+
+  lblDisplayName = &AddControlArray(ControlKind::Label, "lblDisplayName");
+  platform::Control& name0 = (*lblDisplayName)[0];
+  name0.Move(240, 2280, 3495, 495);
+  name0.SetBackStyle(platform::BackStyle::Transparent);
+  name0.SetUseMnemonic(false);  // product names may hold "&"
+  name0.SetCaption("File 1");
+  name0.SetVisible(false);
+
+  imgCheck = &AddControlArray(ControlKind::Image, "imgCheck");
+  platform::Control& check0 = (*imgCheck)[0];
+  check0.Move(3960, 2205, 375, 375);
+  check0.SetPicture(kFoundPicture);
+  check0.SetVisible(false);
+
+  cmdAcquire = &AddControlArray(ControlKind::Button, "cmdAcquire");
+  platform::Control& acquire0 = (*cmdAcquire)[0];
+  acquire0.Move(4560, 2160, 1215, 495);
+  acquire0.SetCaption("Acquire");
+  acquire0.SetVisible(false);
+  acquire0.OnClick([this](int index) { cmdAcquire_Click(index); });
+
+  Line3 = &AddControl(ControlKind::Line, "Line3");
+  Line4 = &AddControl(ControlKind::Line, "Line4");
+  DesignSeparator(*Line3, *Line4, 120, 5880, 2880);
+
+  cmdPerform = &AddControl(ControlKind::Button, "cmdPerform");
+  cmdPerform->Move(2640, 3000, 975, 615);
+  cmdPerform->SetCaption("Perform Retest");
+  cmdPerform->OnClick([this](int) { cmdPerform_Click(); });
+}
+
+void frmSystemCheck::Form_Load() {
+  Label1->SetLeft(120);
+  Label1->SetWidth(ClientWidth() - 240);
+  Icon::SetWindowIcons(hWnd(), "AAA", true);
+  SetCaption(platform::Os().app->Title());
+  SimulatorPath_ = shell_launch::FindSimulator();
+  cmdPerform->SetCaption("Perform Test");
+  cmdPerform_Click();
+}
+
+void frmSystemCheck::StartSimulatorAndClose() {
+  shell_launch::ShellOpen(SimulatorPath_, shell_launch::ProgramFolder(), "");
+  Unload();
+}
+
+void frmSystemCheck::cmdPerform_Click() {
+  if (platform::LowerCase(cmdPerform->Caption()) == "continue") {
+    StartSimulatorAndClose();
+    return;
+  }
+  auto& os = platform::Os();
+  frmDialog& dialog = TheDialog();
+
+  modCheck::ResetRequirements();
+  rowsShown_ = 0;
+  Hide();
+  dialog.Show();
+  dialog.SetTheBar(1);
+
+  // The user may close the checker while one of its boxes is open; once
+  // it is gone the test has nothing left to do.
+  const int read = modCheck::ReadRequirements();
+  if (!IsLoaded()) return;
+  if (read != 0) {
+    const int answer = os.messageBoxes->Show(kMissingFileQuestion, "Error", platform::kMbYesNo);
+    if (!IsLoaded()) return;
+    if (answer == platform::kIdYes) {
+      date_stamp::Write();
+      StartSimulatorAndClose();
+      return;
+    }
+    dialog.Unload();
+    Show();
+    return;
+  }
+
+  dialog.SetTheBar(33);
+  if (modCheck::RunChecks() != 0) {
+    os.messageBoxes->Show(std::string(kAccessProblem) + "  Please e-mail " + kSupportAddress +
+                              " for further assistance.",
+                          "Error", platform::kMbOk | platform::kMbIconStop);
+    if (!IsLoaded()) return;
+    dialog.Unload();
+    Show();
+    return;
+  }
+
+  dialog.SetTheBar(66);
+  ShowResults();
+  dialog.SetTheBar(100);
+
+  const platform::ScreenMetrics screen = Screen();
+  Move((screen.width - Width()) / 2, (screen.height - Height()) / 2, Width(), Height());
+  platform::DoEvents();
+  dialog.Unload();
+  Show();
+}
+
+void frmSystemCheck::ShowResults() {
+  const auto& requirements = modCheck::Requirements;
+  const int rows = static_cast<int>(requirements.size()) - 1;
+  // Whole twips, in 32 bits: long lists must not wrap around.
+  std::int32_t top = static_cast<std::int32_t>(Line2->Y1()) + 360;
+  int found = 0;
+  for (int i = 0; i < rows; ++i) {
+    const modCheck::Requirement& entry = requirements[static_cast<std::size_t>(i)];
+    if (i > 0 && !lblDisplayName->Exists(i)) {
+      lblDisplayName->Load(i);
+      imgCheck->Load(i);
+      cmdAcquire->Load(i);
+    }
+    platform::Control& name = (*lblDisplayName)[i];
+    name.SetTop(top);
+    name.SetLeft(220);
+    name.SetCaption(entry.ProductName);
+    name.SetVisible(true);
+
+    platform::Control& icon = (*imgCheck)[i];
+    icon.SetPicture((*imgValid)[entry.Found ? 1 : 0].Picture());
+    icon.SetTop(top - 75);
+    icon.SetLeft(4080);
+    icon.SetVisible(true);
+
+    platform::Control& acquire = (*cmdAcquire)[i];
+    acquire.SetVisible(!entry.Found);
+    acquire.SetTop(top);
+    acquire.SetLeft(4800);
+    acquire.SetEnabled(true);
+
+    if (entry.Found) ++found;
+    top += static_cast<std::int32_t>(name.Height()) + 360;
+    SetLineY(*Line3, top - 285);
+    SetLineY(*Line4, Line3->Y1() + 15);
+    cmdPerform->SetTop(Line4->Y1() + 50);
+    cmdPerform->SetLeft(ClientWidth() / 2 - cmdPerform->Width() / 2);
+  }
+  HideRowsFrom(rows);
+  rowsShown_ = rows;
+
+  SetHeight(4500);
+  platform::GrowHeightUntil(*this, cmdPerform->Top() + cmdPerform->Height() + 25,
+                            FitSteps::WhileShort);
+
+  const bool allFound = found == rows || (rows == 1 && (*lblDisplayName)[0].Caption().empty());
+  if (!allFound) {
+    lblNote->SetCaption("Look below for the search results!  You are missing " +
+                        std::to_string(rows - found) + " required components.");
+    cmdPerform->SetCaption("Perform Retest");
+    return;
+  }
+  Label1->SetCaption("All required components found.  Click continue to load the simulator.");
+  cmdPerform->SetCaption("Continue");
+  for (platform::Control* c : {Label2, Label3, lblNote, &(*imgValid)[0], &(*imgValid)[1], Line1,
+                               Line2})
+    c->SetVisible(false);
+  cmdPerform->SetTop(Line5->Y1() + 75);
+  const double bottom = cmdPerform->Top() + cmdPerform->Height() + 50;
+  SetHeight(bottom);
+  platform::GrowHeightUntil(*this, bottom, FitSteps::AtLeastOne);
+  date_stamp::Write();
+}
+
+void frmSystemCheck::HideRowsFrom(int first) {
+  for (int i = first; lblDisplayName->Exists(i); ++i) {
+    (*lblDisplayName)[i].SetVisible(false);
+    (*imgCheck)[i].SetVisible(false);
+    (*cmdAcquire)[i].SetVisible(false);
+  }
+}
+
+void frmSystemCheck::cmdAcquire_Click(int Index) {
+  // Only rows of the list on screen have a remedy to offer.
+  if (Index < 0 || Index >= rowsShown_) return;
+  const modCheck::Requirement& entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
+  const std::string question =
+      entry.RemedySource == "web"
+          ? "We need to go out to the internet to complete your request.  Your default web "
+            "browser will open and be directed to the Vendor's address so that you can acquire "
+            "the necessary files that you need.\r\nIs this ok?"
+          : "The file necessary has already been packaged with your installation.\r\nWould you "
+            "like to run it?";
+  auto& os = platform::Os();
+  if (os.messageBoxes->Show(question, os.app->Title(),
+                            platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes ||
+      !IsLoaded())
+    return;
+  shell_launch::ShellOpen(entry.RemedyLocation, shell_launch::ProgramFolder(), "");
+  (*cmdAcquire)[Index].SetEnabled(false);
+}
+
+void frmSystemCheck::mnuHelp_About_Click() {}
+
+void frmSystemCheck::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
+  // Closing the check window, for whatever reason, ends the checker.
+  for (platform::Form* form : platform::LoadedForms())
+    if (form != this) form->Unload();
+}

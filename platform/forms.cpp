@@ -1,0 +1,493 @@
+#include "platform/forms.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "platform/services.h"
+
+namespace platform {
+namespace {
+
+std::vector<Form*>& Loaded() {
+  static std::vector<Form*> forms;
+  return forms;
+}
+
+bool Grow(Form& form, bool vertical, double target, FitSteps steps) {
+  const ScreenMetrics screen = form.Screen();
+  const double cap = vertical ? screen.workHeight : screen.workWidth;
+  double size = vertical ? form.Height() : form.Width();
+  const auto client = [&] { return vertical ? form.ClientHeight() : form.ClientWidth(); };
+  const auto step = [&] {
+    size += 1;
+    if (vertical)
+      form.SetHeight(size);
+    else
+      form.SetWidth(size);
+  };
+  if (steps == FitSteps::AtLeastOne) step();
+  // No window is larger than the working area: a target it cannot hold
+  // stops the growth there instead of looping for ever.
+  while (client() < target && size < cap) step();
+  return client() >= target;
+}
+
+}  // namespace
+
+// ---- Control ------------------------------------------------------------
+
+Control::Control(Form& form, ControlKind kind, std::string name, int index, int id)
+    : form_(&form), kind_(kind), name_(std::move(name)), index_(index), id_(id) {
+  p_.font = form.TextFont();
+  if (kind == ControlKind::Line || kind == ControlKind::Shape) p_.backStyle = BackStyle::Transparent;
+}
+
+void Control::Changed(unsigned aspects) { form_->ControlChanged(*this, aspects); }
+
+void Control::SetLeft(double twips) { Move(twips, p_.top, p_.width, p_.height); }
+void Control::SetTop(double twips) { Move(p_.left, twips, p_.width, p_.height); }
+void Control::SetWidth(double twips) { Move(p_.left, p_.top, twips, p_.height); }
+void Control::SetHeight(double twips) { Move(p_.left, p_.top, p_.width, twips); }
+
+void Control::Move(double left, double top, double width, double height) {
+  p_.left = left;
+  p_.top = top;
+  p_.width = std::max(0.0, width);
+  p_.height = std::max(0.0, height);
+  Changed(kAspectGeometry);
+}
+
+void Control::SetLine(double x1, double y1, double x2, double y2) {
+  p_.x1 = x1;
+  p_.y1 = y1;
+  p_.x2 = x2;
+  p_.y2 = y2;
+  Changed(kAspectGeometry);
+}
+
+void Control::SetCaption(const std::string& text) {
+  p_.caption = text;
+  Changed(kAspectText);
+}
+
+void Control::SetVisible(bool visible) {
+  p_.visible = visible;
+  Changed(kAspectVisible);
+}
+
+void Control::SetEnabled(bool enabled) {
+  p_.enabled = enabled;
+  Changed(kAspectEnabled);
+}
+
+void Control::SetPicture(const std::string& resourceName) {
+  p_.picture = resourceName;
+  Changed(kAspectPicture);
+}
+
+void Control::SetFont(const Font& font) {
+  p_.font = font;
+  Changed(kAspectFont);
+}
+
+void Control::SetFontSize(double points) {
+  p_.font.size = points;
+  Changed(kAspectFont);
+}
+
+void Control::SetForeColor(Color color) {
+  p_.foreColor = color;
+  Changed(kAspectColors);
+}
+
+void Control::SetBackColor(Color color) {
+  p_.backColor = color;
+  Changed(kAspectColors);
+}
+
+void Control::SetBackStyle(BackStyle style) {
+  p_.backStyle = style;
+  Changed(kAspectColors);
+}
+
+void Control::SetBorderColor(Color color) {
+  p_.borderColor = color;
+  Changed(kAspectColors);
+}
+
+void Control::SetFillColor(Color color) {
+  p_.fillColor = color;
+  p_.filled = true;
+  Changed(kAspectColors);
+}
+
+void Control::SetBorderWidth(int pixels) {
+  p_.borderWidth = std::max(1, pixels);
+  Changed(kAspectGeometry);
+}
+
+void Control::SetAlignment(Alignment alignment) {
+  p_.alignment = alignment;
+  Changed(kAspectText);
+}
+
+void Control::SetBorder(bool border) {
+  p_.border = border;
+  Changed(kAspectColors);
+}
+
+void Control::SetUseMnemonic(bool use) {
+  p_.useMnemonic = use;
+  Changed(kAspectText);
+}
+
+void Control::SetDefault(bool isDefault) {
+  p_.isDefault = isDefault;
+  Changed(kAspectText);
+}
+
+void Control::SetCancel(bool isCancel) { p_.isCancel = isCancel; }
+
+void Control::SetToolTipText(const std::string& text) {
+  p_.toolTipText = text;
+  Changed(kAspectText);
+}
+
+void Control::ZOrder(int position) {
+  auto& stack = form_->zOrder_;
+  stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
+  if (position == 1)
+    stack.insert(stack.begin(), this);
+  else
+    stack.push_back(this);
+  if (form_->window_) form_->window_->ZOrderChanged();
+}
+
+void Control::Refresh() {
+  if (form_->window_) form_->window_->Refresh(this);
+}
+
+// ---- ControlArray -------------------------------------------------------
+
+Control& ControlArray::operator[](int index) const {
+  const auto found = members_.find(index);
+  if (found == members_.end())
+    throw std::out_of_range("Control array element " + name_ + "(" + std::to_string(index) +
+                            ") does not exist");
+  return *found->second;
+}
+
+Control& ControlArray::Load(int index) {
+  if (index < 1 || Exists(index))
+    throw std::invalid_argument("Cannot load " + name_ + "(" + std::to_string(index) + ")");
+  const Control& first = (*this)[0];
+  Control& member = form_->NewControl(kind_, name_, index);
+  member.p_ = first.p_;
+  member.p_.visible = false;
+  member.click_ = first.click_;
+  member.dblClick_ = first.dblClick_;
+  members_[index] = &member;
+  if (form_->window_) {
+    form_->window_->ControlCreated(member);
+    form_->window_->ZOrderChanged();
+  }
+  return member;
+}
+
+void ControlArray::Unload(int index) {
+  Control& member = (*this)[index];
+  if (design_.count(index))
+    throw std::invalid_argument("Cannot unload " + name_ + "(" + std::to_string(index) +
+                                "), which the design created");
+  members_.erase(index);
+  form_->RemoveControl(member);
+}
+
+int ControlArray::LBound() const { return members_.begin()->first; }
+int ControlArray::UBound() const { return members_.rbegin()->first; }
+
+// ---- Form ---------------------------------------------------------------
+
+Form::Form(std::string name) : name_(std::move(name)) {}
+
+Form::~Form() { Discard(); }
+
+void Form::Load() {
+  if (window_ || host_) return;  // loaded, or Form_Load is running
+  FormHost* host = Os().forms;
+  if (!host) throw std::logic_error("No window system to load " + name_ + " into");
+  // A fresh instance of the design every time.
+  ResetDesign();
+  Build();
+  host_ = host;
+  try {
+    window_ = host->CreateWindowFor(*this);
+  } catch (...) {
+    host_ = nullptr;
+    throw;
+  }
+  screen_ = host->Screen();
+  const FrameExtents frame = window_->Frame();
+  width_ = (TwipsToPixels(designClientWidth_, screen_.twipsPerPixelX) + frame.width) *
+           screen_.twipsPerPixelX;
+  height_ = (TwipsToPixels(designClientHeight_, screen_.twipsPerPixelY) + frame.height) *
+            screen_.twipsPerPixelY;
+  // No owner is ever given, so centring on the owner is centring on the screen.
+  if (startUp_ != StartUpPosition::Manual) {
+    left_ = screen_.workLeft + (screen_.workWidth - width_) / 2;
+    top_ = screen_.workTop + (screen_.workHeight - height_) / 2;
+  }
+  for (const auto& control : owned_)
+    if (control->kind_ != ControlKind::Menu) window_->ControlCreated(*control);
+  window_->ZOrderChanged();
+  window_->MenusChanged();
+  window_->FormChanged(kAspectAll);
+  Loaded().push_back(this);
+  Form_Load();
+}
+
+void Form::Show() {
+  Load();
+  if (!window_) return;  // Form_Load unloaded it
+  visible_ = true;
+  window_->Show();
+}
+
+void Form::Hide() {
+  if (!window_) return;
+  visible_ = false;
+  window_->Hide();
+}
+
+bool Form::Unload(std::int16_t unloadMode) {
+  // Unloading a form from inside its own unload handlers changes nothing.
+  if (!window_ || unloading_) return true;
+  unloading_ = true;
+  std::int16_t cancel = 0;
+  try {
+    Form_QueryUnload(cancel, unloadMode);
+    if (cancel == 0) Form_Unload(cancel);
+  } catch (...) {
+    unloading_ = false;
+    throw;
+  }
+  unloading_ = false;
+  if (cancel != 0) return false;
+  Discard();
+  return true;
+}
+
+void Form::Discard() {
+  auto& loaded = Loaded();
+  loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+  // The model forgets the window first, so nothing the window says while it
+  // is destroyed reaches the model.
+  std::unique_ptr<FormWindow> window = std::move(window_);
+  window.reset();
+  host_ = nullptr;
+  visible_ = false;
+  zOrder_.clear();
+  arrays_.clear();
+  owned_.clear();
+}
+
+void Form::ResetDesign() {
+  nextId_ = 100;
+  left_ = top_ = width_ = height_ = 0;
+  designClientWidth_ = designClientHeight_ = 0;
+  caption_.clear();
+  backColor_ = kColorButtonFace;
+  font_ = Font{};
+  border_ = FormBorder::Sizable;
+  controlBox_ = minButton_ = maxButton_ = showInTaskbar_ = true;
+  startUp_ = StartUpPosition::Manual;
+}
+
+WindowHandle Form::hWnd() const { return window_ ? window_->Handle() : 0; }
+
+void Form::SetFocus() {
+  if (window_) window_->SetFocus();
+}
+
+void Form::Refresh() {
+  if (window_) window_->Refresh(nullptr);
+}
+
+void Form::Move(double left, double top, double width, double height) {
+  left_ = left;
+  top_ = top;
+  width_ = std::max(0.0, width);
+  height_ = std::max(0.0, height);
+  if (window_) window_->FormChanged(kAspectGeometry);
+}
+
+double Form::ClientWidth() const {
+  if (!window_) return designClientWidth_;
+  const int pixels = TwipsToPixels(width_, screen_.twipsPerPixelX) - window_->Frame().width;
+  return std::max(0, pixels) * screen_.twipsPerPixelX;
+}
+
+double Form::ClientHeight() const {
+  if (!window_) return designClientHeight_;
+  const int pixels = TwipsToPixels(height_, screen_.twipsPerPixelY) - window_->Frame().height;
+  return std::max(0, pixels) * screen_.twipsPerPixelY;
+}
+
+ScreenMetrics Form::Screen() const {
+  if (host_) return host_->Screen();
+  return platform::Screen();
+}
+
+void Form::SetCaption(const std::string& text) {
+  caption_ = text;
+  if (window_) window_->FormChanged(kAspectText);
+}
+
+void Form::SetBackColor(Color color) {
+  backColor_ = color;
+  if (window_) window_->FormChanged(kAspectColors);
+}
+
+void Form::SetDesignClientSize(double width, double height) {
+  designClientWidth_ = width;
+  designClientHeight_ = height;
+}
+
+Control* Form::ControlById(int id) const {
+  for (const auto& control : owned_)
+    if (control->id_ == id) return control.get();
+  return nullptr;
+}
+
+Control* Form::ControlByName(const std::string& name) const {
+  for (const auto& control : owned_)
+    if (control->index_ < 0 && control->name_ == name) return control.get();
+  return nullptr;
+}
+
+ControlArray* Form::ArrayByName(const std::string& name) const {
+  for (const auto& array : arrays_)
+    if (array->name_ == name) return array.get();
+  return nullptr;
+}
+
+std::vector<Control*> Form::Menus() const {
+  std::vector<Control*> menus;
+  for (const auto& control : owned_)
+    if (control->kind_ == ControlKind::Menu) menus.push_back(control.get());
+  return menus;
+}
+
+Control& Form::NewControl(ControlKind kind, const std::string& name, int index) {
+  owned_.push_back(std::unique_ptr<Control>(new Control(*this, kind, name, index, nextId_++)));
+  Control& control = *owned_.back();
+  if (kind != ControlKind::Menu) zOrder_.push_back(&control);  // in front of the earlier ones
+  return control;
+}
+
+void Form::RemoveControl(Control& control) {
+  if (window_) window_->ControlDestroyed(control);
+  zOrder_.erase(std::remove(zOrder_.begin(), zOrder_.end(), &control), zOrder_.end());
+  owned_.erase(std::remove_if(owned_.begin(), owned_.end(),
+                              [&](const auto& owned) { return owned.get() == &control; }),
+               owned_.end());
+}
+
+void Form::ControlChanged(Control& control, unsigned aspects) {
+  if (!window_) return;
+  if (control.kind_ == ControlKind::Menu)
+    window_->MenusChanged();
+  else
+    window_->ControlChanged(control, aspects);
+}
+
+Control& Form::AddControl(ControlKind kind, const std::string& name) {
+  Control& control = NewControl(kind, name, -1);
+  if (window_) {
+    window_->ControlCreated(control);
+    window_->ZOrderChanged();
+  }
+  return control;
+}
+
+ControlArray& Form::AddControlArray(ControlKind kind, const std::string& name) {
+  arrays_.push_back(std::unique_ptr<ControlArray>(new ControlArray(*this, kind, name)));
+  ControlArray& array = *arrays_.back();
+  AddArrayMember(array, 0);
+  return array;
+}
+
+Control& Form::AddArrayMember(ControlArray& array, int index) {
+  if (index < 0 || array.Exists(index))
+    throw std::invalid_argument("Cannot add " + array.name_ + "(" + std::to_string(index) + ")");
+  Control& member = NewControl(array.kind_, array.name_, index);
+  array.members_[index] = &member;
+  array.design_[index] = true;
+  if (window_) {
+    window_->ControlCreated(member);
+    window_->ZOrderChanged();
+  }
+  return member;
+}
+
+Control& Form::AddMenu(const std::string& name, const std::string& caption,
+                       const std::string& parent) {
+  Control& menu = NewControl(ControlKind::Menu, name, -1);
+  menu.p_.caption = caption;
+  menu.p_.menuParent = parent;
+  if (window_) window_->MenusChanged();
+  return menu;
+}
+
+void Form::OnClicked(Control& control) {
+  // A copy: the handler may unload the form, and the control with it.
+  const Control::Handler handler = control.click_;
+  const int index = control.index_;
+  if (handler) handler(index);
+}
+
+void Form::OnDoubleClicked(Control& control) {
+  const Control::Handler handler = control.dblClick_;
+  const int index = control.index_;
+  if (handler) handler(index);
+}
+
+void Form::OnCloseRequested(std::int16_t unloadMode) { Unload(unloadMode); }
+
+void Form::OnLostFocus() { Form_LostFocus(); }
+
+void Form::OnPlaced(int leftPx, int topPx, int widthPx, int heightPx) {
+  const double tx = screen_.twipsPerPixelX, ty = screen_.twipsPerPixelY;
+  if (TwipsToPixels(left_, tx) != leftPx) left_ = leftPx * tx;
+  if (TwipsToPixels(top_, ty) != topPx) top_ = topPx * ty;
+  if (TwipsToPixels(width_, tx) != widthPx) width_ = widthPx * tx;
+  if (TwipsToPixels(height_, ty) != heightPx) height_ = heightPx * ty;
+}
+
+// ---- free functions -----------------------------------------------------
+
+std::vector<Form*> LoadedForms() { return Loaded(); }
+
+ScreenMetrics Screen() {
+  if (!Os().forms) throw std::logic_error("No window system installed");
+  return Os().forms->Screen();
+}
+
+void DoEvents() {
+  if (Os().forms) Os().forms->DoEvents();
+}
+
+int TwipsToPixels(double twips, double twipsPerPixel) {
+  return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+bool GrowHeightUntil(Form& form, double target, FitSteps steps) {
+  return Grow(form, true, target, steps);
+}
+
+bool GrowWidthUntil(Form& form, double target, FitSteps steps) {
+  return Grow(form, false, target, steps);
+}
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#pragma once
+// A window system without windows: each loaded form gets a FakeFormWindow
+// that records what the model told it, with a frame and a screen as a test
+// sets them up.
+#include <map>
+#include <vector>
+
+#include "platform/forms.h"
+
+namespace fakes {
+
+class FakeFormHost;
+
+class FakeFormWindow : public platform::FormWindow {
+ public:
+  struct Change {
+    const platform::Control* control;
+    unsigned aspects;
+  };
+
+  FakeFormWindow(FakeFormHost& host, platform::Form& form, platform::WindowHandle handle);
+  ~FakeFormWindow() override;
+
+  platform::WindowHandle Handle() const override { return handle; }
+  platform::FrameExtents Frame() const override;
+  void FormChanged(unsigned aspects) override { formChanges.push_back(aspects); }
+  void ControlCreated(platform::Control& control) override { created.push_back(&control); }
+  void ControlChanged(platform::Control& control, unsigned aspects) override {
+    changes.push_back({&control, aspects});
+  }
+  void ControlDestroyed(platform::Control& control) override;
+  void ZOrderChanged() override { ++zOrderChanges; }
+  void MenusChanged() override;
+  void Show() override {
+    visible = true;
+    ++shows;
+  }
+  void Hide() override { visible = false; }
+  void SetFocus() override { ++focusRequests; }
+  void Refresh(const platform::Control*) override { ++refreshes; }
+
+  FakeFormHost& host;
+  platform::Form& form;
+  platform::WindowHandle handle;
+  bool visible = false;
+  bool hasMenu = false;
+  int shows = 0, focusRequests = 0, refreshes = 0, zOrderChanges = 0;
+  std::vector<unsigned> formChanges;
+  std::vector<const platform::Control*> created;
+  std::vector<Change> changes;
+  std::vector<const platform::Control*> destroyed;
+};
+
+class FakeFormHost : public platform::FormHost {
+ public:
+  FakeFormHost();
+  ~FakeFormHost() override;  // discards the forms still loaded into it
+
+  // 1024 x 768 pixels at 96 DPI, with a 30-pixel task bar at the bottom.
+  platform::ScreenMetrics screen;
+  std::map<platform::FormBorder, platform::FrameExtents> frames{
+      {platform::FormBorder::FixedSingle, {6, 25}},
+      {platform::FormBorder::FixedToolWindow, {6, 21}},
+      {platform::FormBorder::Sizable, {8, 27}},
+  };
+  int menuHeight = 19;
+
+  std::vector<FakeFormWindow*> windows;  // alive, in creation order
+  int windowsCreated = 0;
+  int windowsDestroyed = 0;
+  int doEvents = 0;
+
+  FakeFormWindow* WindowOf(const platform::Form& form) const;
+  // Pixels per twip as the screen is set up.
+  void SetDpi(int dpi);
+
+  std::unique_ptr<platform::FormWindow> CreateWindowFor(platform::Form& form) override;
+  platform::ScreenMetrics Screen() override { return screen; }
+  void DoEvents() override { ++doEvents; }
+};
+
+}  // namespace fakes

@@ -1,0 +1,283 @@
+// The real Preflect.exe in a staged program folder, driven as a user would:
+// rows, Acquire, retest, Continue, the missing-file question, closing.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/gui/driver.h"
+
+namespace {
+
+const char* const kTitle = "Zantrix Preflect";
+const char* const kStampKey = "Software\\VB and VBA Program Settings\\zantrix\\Settings";
+
+struct Child {
+  HWND hwnd;
+  std::string cls, text;
+  RECT rect;  // in the parent's client coordinates
+  bool visible, enabled;
+};
+
+std::vector<Child> Children(HWND parent) {
+  std::vector<Child> out;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    out.push_back({c, gui::ClassName(c), gui::Text(c), r, IsWindowVisible(c) != FALSE,
+                   IsWindowEnabled(c) != FALSE});
+  }
+  return out;
+}
+
+const Child* Find(const std::vector<Child>& children, const std::string& text) {
+  for (const Child& c : children)
+    if (c.visible && c.text == text) return &c;
+  return nullptr;
+}
+
+std::vector<const Child*> Visible(const std::vector<Child>& children, const std::string& text) {
+  std::vector<const Child*> found;
+  for (const Child& c : children)
+    if (c.visible && c.text == text) found.push_back(&c);
+  return found;
+}
+
+// The check window of a process: visible, or any when `visible` is false.
+HWND CheckWindow(DWORD pid, bool visible = true) {
+  for (HWND w : gui::TopWindows(pid, visible))
+    if (gui::Text(w) == kTitle && gui::ClassName(w) != "#32770") return w;
+  return nullptr;
+}
+
+HWND WaitCheckWindow(DWORD pid) {
+  return gui::WaitFor([&] { return CheckWindow(pid); }, 30000);
+}
+
+// A message box of any process with this caption.
+HWND AnyBox(const std::string& caption) {
+  HWND found = nullptr;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (IsWindowVisible(w) && gui::ClassName(w) == "#32770" && gui::Text(w) == caption) found = w;
+  return found;
+}
+
+HWND WaitBox(DWORD pid) {
+  return gui::WaitFor([&] { return gui::FindMessageBox(pid); }, 15000);
+}
+
+void Answer(HWND box, int id) { PostMessageA(box, WM_COMMAND, id, 0); }
+
+bool WaitFile(const std::string& path) {
+  return gui::WaitFor([&]() -> HWND { return gui::Exists(path) ? HWND(1) : nullptr; }, 15000);
+}
+
+bool WaitText(HWND parent, const std::string& text) {
+  return gui::WaitFor([&]() -> HWND {
+           const auto c = Children(parent);
+           const Child* f = Find(c, text);
+           return f ? f->hwnd : nullptr;
+         },
+         15000) != nullptr;
+}
+
+std::string Stamp() {
+  char data[64] = {};
+  DWORD size = sizeof data;
+  if (RegGetValueA(HKEY_CURRENT_USER, kStampKey, "syscheck", RRF_RT_REG_SZ, nullptr, data,
+                   &size) != ERROR_SUCCESS)
+    return {};
+  return data;
+}
+
+std::string Today() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u/%02u/%04u", t.wMonth, t.wDay, t.wYear);
+  return text;
+}
+
+// The address the last web open handed to the browser hook.
+std::string LastBrowsed() {
+  // build/win32/bin -> build/browser-hook.log
+  std::string bin = gui::BinFolder();
+  const std::string log = bin.substr(0, bin.rfind('\\', bin.rfind('\\') - 1)) + "\\browser-hook.log";
+  FILE* f = std::fopen(log.c_str(), "r");
+  if (!f) return {};
+  std::string last;
+  char line[1024];
+  while (std::fgets(line, sizeof line, f)) last = line;
+  std::fclose(f);
+  while (!last.empty() && (last.back() == '\n' || last.back() == '\r')) last.pop_back();
+  return last;
+}
+
+struct CheckWindowGui : ::testing::Test {
+  std::string stage = gui::MakeStage("check");
+  CheckWindowGui() {
+    const std::string bin = gui::BinFolder();
+    gui::CopyInto(bin + "\\Preflect.exe", stage);
+    gui::CopyInto(bin + "\\Zantrix_Quillon.exe", stage);
+    CreateDirectoryA((stage + "\\Installers").c_str(), nullptr);
+    gui::CopyInto(bin + "\\SetupFrameKit.exe", stage + "\\Installers");
+    gui::WriteText(stage + "\\version.xml.enc", "version=sprout\r\n");
+    RegDeleteKeyA(HKEY_CURRENT_USER, kStampKey);
+  }
+  ~CheckWindowGui() override {
+    // Stand-ins may still show their boxes.
+    for (const char* caption : {"Zantrix Quillon", "Frame Kit Setup"})
+      if (HWND box = AnyBox(caption)) Answer(box, IDOK);
+    Sleep(200);
+    gui::RemoveTree(stage);
+  }
+  void Specs(const std::string& products) {
+    gui::WriteText(stage + "\\filespecs.xml", "<systemSearch>\r\n" + products + "</systemSearch>\r\n");
+  }
+};
+
+const std::string kFoundProduct =
+    "<product name=\"Common Controls\"><fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\" "
+    "version=\"5.0.0.0\"/></product>\r\n";
+const std::string kInstallerProduct =
+    "<product name=\"Frame Kit\"><fileEntry name=\"FrameKit.ini\" dir=\"%ZANTRIXDIR%\\Installers\\\"/>"
+    "<remedy source=\"package\" location=\"%ZANTRIXDIR%\\Installers\\SetupFrameKit.exe\"/></product>\r\n";
+
+TEST_F(CheckWindowGui, AcquireRetestContinue) {
+  Specs(kFoundProduct + kInstallerProduct);
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr) << "no check window";
+
+  auto children = Children(window);
+  const Child* first = Find(children, "Common Controls");
+  const Child* second = Find(children, "Frame Kit");
+  ASSERT_TRUE(first && second);
+  // Rows at 2280 and 3135 twips, left 220, at 15 twips a pixel.
+  EXPECT_EQ(first->rect.left, 15);
+  EXPECT_EQ(first->rect.top, 152);
+  EXPECT_EQ(second->rect.top, 209);
+  EXPECT_EQ(first->cls, "Static");
+  EXPECT_TRUE(Find(children, "Look below for the search results!  You are missing 1 required "
+                             "components."));
+  const Child* perform = Find(children, "Perform Retest");
+  ASSERT_TRUE(perform);
+  EXPECT_EQ(perform->cls, "Button");
+  EXPECT_EQ(perform->rect.top, 251);  // 3770 twips
+  const auto acquire = Visible(children, "Acquire");
+  ASSERT_EQ(acquire.size(), 1u);
+  EXPECT_EQ(acquire[0]->rect.left, 320);
+  EXPECT_EQ(acquire[0]->rect.top, 209);
+  HWND acquireButton = acquire[0]->hwnd;
+
+  // No leaves the button as it was.
+  PostMessageA(acquireButton, BM_CLICK, 0, 0);
+  HWND box = WaitBox(preflect.pid());
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(gui::Text(box), kTitle);
+  EXPECT_EQ(gui::MessageBoxText(box),
+            "The file necessary has already been packaged with your installation.\r\nWould you "
+            "like to run it?");
+  Answer(box, IDNO);
+  Sleep(300);
+  EXPECT_TRUE(IsWindowEnabled(acquireButton));
+  EXPECT_FALSE(gui::Exists(stage + "\\Installers\\FrameKit.ini"));
+
+  // Yes runs the packaged installer and disables the button.
+  PostMessageA(acquireButton, BM_CLICK, 0, 0);
+  box = WaitBox(preflect.pid());
+  ASSERT_NE(box, nullptr);
+  Answer(box, IDYES);
+  ASSERT_TRUE(WaitFile(stage + "\\Installers\\FrameKit.ini")) << "the installer did not run";
+  EXPECT_TRUE(gui::WaitFor([&]() -> HWND { return IsWindowEnabled(acquireButton) ? nullptr : acquireButton; }, 5000));
+
+  // A retest finds it: "Continue", the header text, the stamp.
+  PostMessageA(perform->hwnd, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitText(window, "Continue"));
+  children = Children(window);
+  EXPECT_TRUE(Find(children, "All required components found.  Click continue to load the simulator."));
+  EXPECT_FALSE(Find(children, "- file(s) found"));
+  EXPECT_EQ(Find(children, "Continue")->rect.top, 62);  // 930 twips
+  EXPECT_EQ(Stamp(), Today());
+
+  PostMessageA(Find(children, "Continue")->hwnd, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt")) << "the simulator did not start";
+  EXPECT_TRUE(preflect.WaitExit(10000));
+}
+
+TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
+  Specs("<product name=\"Chart Viewer\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
+        "<remedy source=\"web\" location=\"http://www.zantrix.example/viewer.htm\"/></product>\r\n");
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr);
+  const auto acquire = Visible(Children(window), "Acquire");
+  ASSERT_EQ(acquire.size(), 1u);
+  PostMessageA(acquire[0]->hwnd, BM_CLICK, 0, 0);
+  HWND box = WaitBox(preflect.pid());
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(gui::MessageBoxText(box).find("Your default web browser will open"), std::string::npos);
+  Answer(box, IDYES);
+  EXPECT_TRUE(gui::WaitFor([&]() -> HWND {
+    return LastBrowsed() == "http://www.zantrix.example/viewer.htm" ? HWND(1) : nullptr;
+  }, 15000)) << "last address: " << LastBrowsed();
+  EXPECT_TRUE(preflect.Close(10000));
+}
+
+TEST_F(CheckWindowGui, MissingFileNoThenYes) {
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND error = WaitBox(preflect.pid());
+  ASSERT_NE(error, nullptr);
+  EXPECT_EQ(gui::Text(error), "Error");
+  Answer(error, IDOK);
+  HWND question = gui::WaitFor([&]() -> HWND {
+    HWND b = gui::FindMessageBox(preflect.pid());
+    return b && b != error ? b : nullptr;
+  }, 15000);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(gui::MessageBoxText(question).rfind("The source file for the preflect is missing", 0), 0u);
+  Answer(question, IDNO);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr);
+  const Child* perform = Find(Children(window), "Perform Test");
+  ASSERT_TRUE(perform);
+  EXPECT_EQ(Stamp(), "");
+
+  PostMessageA(perform->hwnd, BM_CLICK, 0, 0);
+  error = WaitBox(preflect.pid());
+  ASSERT_NE(error, nullptr);
+  Answer(error, IDOK);
+  question = gui::WaitFor([&]() -> HWND {
+    HWND b = gui::FindMessageBox(preflect.pid());
+    return b && b != error ? b : nullptr;
+  }, 15000);
+  ASSERT_NE(question, nullptr);
+  Answer(question, IDYES);
+  EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt"));
+  EXPECT_TRUE(preflect.WaitExit(10000));
+  EXPECT_EQ(Stamp(), Today());
+}
+
+TEST_F(CheckWindowGui, ClosedWhileTheProgressDialogIsShown) {
+  // The reader's "Error" box stands while the progress dialog is shown.
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND error = WaitBox(preflect.pid());
+  ASSERT_NE(error, nullptr);
+  bool dialogShown = false;
+  for (HWND w : gui::TopWindows(preflect.pid()))
+    if (gui::Text(w) == "Search in progress...") dialogShown = true;
+  EXPECT_TRUE(dialogShown);
+  HWND window = CheckWindow(preflect.pid(), false);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  // The box may go with its owner; answer it if it stays.
+  if (!preflect.WaitExit(2000)) {
+    if (HWND box = gui::FindMessageBox(preflect.pid())) Answer(box, IDOK);
+  }
+  EXPECT_TRUE(preflect.WaitExit(10000));
+  EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,299 @@
+// The check window on the model: a test from load to the rows on screen,
+// the "Continue" state, retests, the missing-file question and remedies.
+#include <gtest/gtest.h>
+
+#include "checkwindow/DateStamp.h"
+#include "checkwindow/ShellLaunch.h"
+#include "checkwindow/frmDialog.h"
+#include "checkwindow/frmSystemCheck.h"
+#include "platform/text.h"
+#include "requirements/modCheck.h"
+#include "tests/doubles/fake_os.h"
+
+namespace {
+
+using platform::Control;
+
+const std::string kFolder = "C:\\Program Files\\Zantrix\\Preflect";
+const std::string kStampKey = "Software\\VB and VBA Program Settings\\zantrix\\Settings";
+
+std::string Product(const std::string& name, bool present, const std::string& source = "pkg",
+                    const std::string& location = "%ZANTRIXDIR%\\Setup.exe") {
+  return "<product name=\"" + name + "\"><fileEntry name=\"" + (present ? "have" : "lack") +
+         ".dll\" dir=\"%ZANTRIXDIR%\\\"/><remedy source=\"" + source + "\" location=\"" +
+         location + "\"/></product>\n";
+}
+
+struct CheckWindow : ::testing::Test {
+  fakes::FakeOs os;
+  frmSystemCheck& form = TheSystemCheck();
+
+  CheckWindow() {
+    os.app.folder = kFolder;
+    os.files.AddFile(kFolder + "\\have.dll", "MZ");
+    modCheck::ProgramFolder = kFolder + "\\";
+  }
+  ~CheckWindow() override {
+    for (platform::Form* f : platform::LoadedForms()) f->Unload();
+  }
+  void Specs(const std::string& products) {
+    os.files.AddFile(kFolder + "\\filespecs.xml", "<systemSearch>\n" + products + "</systemSearch>");
+  }
+  Control& Named(const char* name) { return *form.ControlByName(name); }
+  Control& Row(const char* array, int i) { return (*form.ArrayByName(array))[i]; }
+  void Click(Control& c) { form.OnClicked(c); }
+  std::optional<fakes::FakeRegistry::Value> Stamp() {
+    return os.registry.Get(platform::kHkeyCurrentUser, kStampKey, "syscheck");
+  }
+};
+
+TEST_F(CheckWindow, TwoRowsOneMissing) {
+  Specs(Product("Alpha", true) + Product("Beta", false));
+  form.Load();
+  ASSERT_TRUE(form.Visible());
+  EXPECT_FALSE(TheDialog().IsLoaded());
+  EXPECT_EQ(form.Caption(), "Zantrix Preflect");
+
+  struct RowCase {
+    int index;
+    double top;
+    const char* picture;
+    bool acquire;
+  };
+  for (const RowCase& r : {RowCase{0, 2280, "FOUND", false}, RowCase{1, 3135, "MISSING", true}}) {
+    SCOPED_TRACE(r.index);
+    EXPECT_EQ(Row("lblDisplayName", r.index).Top(), r.top);
+    EXPECT_EQ(Row("lblDisplayName", r.index).Left(), 220);
+    EXPECT_EQ(Row("imgCheck", r.index).Top(), r.top - 75);
+    EXPECT_EQ(Row("imgCheck", r.index).Left(), 4080);
+    EXPECT_EQ(Row("imgCheck", r.index).Picture(), r.picture);
+    EXPECT_EQ(Row("cmdAcquire", r.index).Visible(), r.acquire);
+    EXPECT_EQ(Row("cmdAcquire", r.index).Left(), 4800);
+  }
+  EXPECT_EQ(Row("lblDisplayName", 1).Caption(), "Beta");
+  EXPECT_EQ(Named("Line3").Y1(), 3705);
+  EXPECT_EQ(Named("Line3").Y2(), 3705);
+  EXPECT_EQ(Named("Line4").Y1(), 3720);
+  Control& perform = Named("cmdPerform");
+  EXPECT_EQ(perform.Top(), 3770);
+  EXPECT_EQ(perform.Left(), form.ClientWidth() / 2 - 975 / 2.0);
+  EXPECT_EQ(perform.Caption(), "Perform Retest");
+  // The smallest height whose client area holds the button and 25 twips.
+  EXPECT_GE(form.ClientHeight(), 4410);
+  EXPECT_LT(form.ClientHeight(), 4410 + 15);
+  EXPECT_EQ(Named("lblNote").Caption(),
+            "Look below for the search results!  You are missing 1 required components.");
+  const auto screen = platform::Screen();
+  EXPECT_EQ(form.Left(), (screen.width - form.Width()) / 2);
+  EXPECT_EQ(form.Top(), (screen.height - form.Height()) / 2);
+  EXPECT_FALSE(Stamp());
+  EXPECT_EQ(os.forms.doEvents, 1);
+}
+
+TEST_F(CheckWindow, NoProductsMeansContinue) {
+  for (const std::string& specs : {std::string(), std::string("<product></product>")}) {
+    SCOPED_TRACE(specs);
+    Specs(specs);
+    form.Load();
+    EXPECT_EQ(Named("Label1").Caption(),
+              "All required components found.  Click continue to load the simulator.");
+    EXPECT_EQ(Named("cmdPerform").Caption(), "Continue");
+    EXPECT_EQ(Named("cmdPerform").Top(), 930);
+    for (const char* hidden : {"Label2", "Label3", "lblNote", "Line1", "Line2"})
+      EXPECT_FALSE(Named(hidden).Visible()) << hidden;
+    EXPECT_FALSE(Row("imgValid", 0).Visible());
+    EXPECT_FALSE(Row("imgValid", 1).Visible());
+    EXPECT_GE(form.ClientHeight(), 930 + 615 + 50);
+    const auto stamp = Stamp();
+    ASSERT_TRUE(stamp);
+    EXPECT_EQ(stamp->type, platform::kRegSz);
+    EXPECT_EQ(stamp->bytes, std::string("12/08/2026\0", 11));
+    form.Unload();
+  }
+}
+
+TEST_F(CheckWindow, ContinueStartsTheSimulatorInAnyCase) {
+  Specs("");
+  form.Load();
+  for (const char* caption : {"Continue", "CONTINUE", "continue"}) {
+    if (!form.IsLoaded()) form.Load();
+    os.shell.calls.clear();
+    Named("cmdPerform").SetCaption(caption);
+    Click(Named("cmdPerform"));
+    ASSERT_EQ(os.shell.calls.size(), 1u) << caption;
+    EXPECT_EQ(os.shell.calls[0].file, kFolder + "\\Zantrix_Quillon.exe");
+    EXPECT_EQ(os.shell.calls[0].directory, kFolder);
+    EXPECT_EQ(os.shell.calls[0].show, platform::kSwShowDefault);
+    EXPECT_FALSE(form.IsLoaded());
+  }
+  // Any other caption runs a test instead.
+  form.Load();
+  os.shell.calls.clear();
+  Named("cmdPerform").SetCaption("Continue now");
+  Click(Named("cmdPerform"));
+  EXPECT_TRUE(os.shell.calls.empty());
+  EXPECT_EQ(Named("cmdPerform").Caption(), "Continue");
+}
+
+TEST_F(CheckWindow, RetestsReuseRowsAndHideLeftovers) {
+  Specs(Product("A", false) + Product("B", true) + Product("C", false));
+  form.Load();
+  EXPECT_EQ(form.ArrayByName("lblDisplayName")->Count(), 3);
+  Row("cmdAcquire", 0).SetEnabled(false);
+  Click(Named("cmdPerform"));
+  EXPECT_EQ(form.ArrayByName("lblDisplayName")->Count(), 3);
+  EXPECT_TRUE(Row("cmdAcquire", 0).Enabled());
+
+  Specs(Product("Only", false));
+  Click(Named("cmdPerform"));
+  EXPECT_TRUE(Row("lblDisplayName", 0).Visible());
+  for (int i : {1, 2}) {
+    EXPECT_FALSE(Row("lblDisplayName", i).Visible()) << i;
+    EXPECT_FALSE(Row("imgCheck", i).Visible()) << i;
+    EXPECT_FALSE(Row("cmdAcquire", i).Visible()) << i;
+  }
+  EXPECT_EQ(Named("cmdPerform").Top(), 2280 + 855 - 285 + 15 + 50);
+}
+
+TEST_F(CheckWindow, MissingFileQuestion) {
+  // No: the window comes back as it was, uncentred, ready to test again.
+  os.messageBoxes.answers = {platform::kIdOk, platform::kIdNo};
+  form.Load();
+  ASSERT_EQ(os.messageBoxes.shown.size(), 2u);
+  EXPECT_EQ(os.messageBoxes.shown[0].title, "Error");
+  const auto& question = os.messageBoxes.shown[1];
+  EXPECT_EQ(question.text, frmSystemCheck::kMissingFileQuestion);
+  EXPECT_EQ(question.title, "Error");
+  EXPECT_EQ(question.style, platform::kMbYesNo);
+  EXPECT_TRUE(form.Visible());
+  EXPECT_FALSE(TheDialog().IsLoaded());
+  EXPECT_EQ(Named("cmdPerform").Caption(), "Perform Test");
+  EXPECT_EQ(form.Left(), 0);
+  EXPECT_TRUE(os.shell.calls.empty());
+  EXPECT_FALSE(Stamp());
+  form.Unload();
+
+  // Yes: stamp, simulator, and the checker ends without showing a window.
+  os.messageBoxes.answers = {platform::kIdOk, platform::kIdYes};
+  os.files.AddFile(kFolder + "\\Demo Zantrix_Quillon.exe", "MZ");
+  form.Load();
+  EXPECT_TRUE(Stamp());
+  ASSERT_EQ(os.shell.calls.size(), 1u);
+  EXPECT_EQ(os.shell.calls[0].file, kFolder + "\\Demo Zantrix_Quillon.exe");
+  EXPECT_TRUE(platform::LoadedForms().empty());
+}
+
+TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
+  Specs(Product("Web", false, "web", "http://www.zantrix.example/x") +
+        Product("Case", false, "Web", "%ZANTRIXDIR%\\Setup.exe"));
+  form.Load();
+  struct Case {
+    int row;
+    int answer;
+    const char* question;
+    const char* opened;
+  };
+  const Case cases[] = {
+      {0, platform::kIdNo,
+       "We need to go out to the internet to complete your request.  Your default web browser "
+       "will open and be directed to the Vendor's address so that you can acquire the necessary "
+       "files that you need.\r\nIs this ok?",
+       nullptr},
+      {0, platform::kIdYes, nullptr, "http://www.zantrix.example/x"},
+      {1, platform::kIdYes,
+       "The file necessary has already been packaged with your installation.\r\nWould you like "
+       "to run it?",
+       "C:\\Program Files\\Zantrix\\Preflect\\Setup.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.row);
+    os.messageBoxes.shown.clear();
+    os.shell.calls.clear();
+    os.messageBoxes.answers = {c.answer};
+    Row("cmdAcquire", c.row).SetEnabled(true);
+    Click(Row("cmdAcquire", c.row));
+    ASSERT_EQ(os.messageBoxes.shown.size(), 1u);
+    if (c.question) EXPECT_EQ(os.messageBoxes.shown[0].text, c.question);
+    EXPECT_EQ(os.messageBoxes.shown[0].title, "Zantrix Preflect");
+    EXPECT_EQ(os.messageBoxes.shown[0].style, 36u);
+    if (!c.opened) {
+      EXPECT_TRUE(os.shell.calls.empty());
+      EXPECT_TRUE(Row("cmdAcquire", c.row).Enabled());
+      continue;
+    }
+    ASSERT_EQ(os.shell.calls.size(), 1u);
+    EXPECT_EQ(os.shell.calls[0].file, c.opened);
+    EXPECT_EQ(os.shell.calls[0].directory, kFolder);
+    EXPECT_FALSE(Row("cmdAcquire", c.row).Enabled());
+  }
+}
+
+TEST_F(CheckWindow, StaleRowsOfferNothing) {
+  Specs(Product("A", false) + Product("B", false));
+  form.Load();
+  os.files.DeleteFile(kFolder + "\\filespecs.xml");
+  os.messageBoxes.answers = {platform::kIdOk, platform::kIdNo};
+  Click(Named("cmdPerform"));
+  os.messageBoxes.shown.clear();
+  for (int row : {0, 1, 5, -1}) form.cmdAcquire_Click(row);
+  EXPECT_TRUE(os.messageBoxes.shown.empty());
+  EXPECT_TRUE(os.shell.calls.empty());
+}
+
+TEST_F(CheckWindow, ClosedWhileABoxIsOpen) {
+  // Behind the reader's "Error" box: nothing more is asked or started.
+  os.messageBoxes.whileShown = [&] { form.OnCloseRequested(platform::kFormControlMenu); };
+  form.Load();
+  EXPECT_EQ(os.messageBoxes.shown.size(), 1u);
+  EXPECT_TRUE(platform::LoadedForms().empty());
+  EXPECT_TRUE(os.shell.calls.empty());
+
+  // Behind the Acquire question: the remedy is not opened.
+  Specs(Product("A", false));
+  form.Load();
+  os.messageBoxes.answers = {platform::kIdYes};
+  os.messageBoxes.whileShown = [&] { form.OnCloseRequested(platform::kFormControlMenu); };
+  Click(Row("cmdAcquire", 0));
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_TRUE(os.shell.calls.empty());
+}
+
+TEST_F(CheckWindow, ClosingEndsEveryForm) {
+  Specs(Product("A", false));
+  form.Load();
+  TheDialog().Load();
+  ASSERT_EQ(platform::LoadedForms().size(), 2u);
+  form.OnCloseRequested(platform::kFormControlMenu);
+  EXPECT_TRUE(platform::LoadedForms().empty());
+}
+
+TEST(ShellLaunch, FindsTheSimulatorInTheProgramFolder) {
+  struct Case {
+    std::string folder;
+    std::vector<std::string> files;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {kFolder, {}, kFolder + "\\Zantrix_Quillon.exe"},
+      {kFolder, {"Demo_Zantrix_Quillon.exe"}, kFolder + "\\Demo_Zantrix_Quillon.exe"},
+      {kFolder, {"Zantrix_Quillon.exe.bak"}, kFolder + "\\Zantrix_Quillon.exe"},
+      {"C:\\", {}, "C:\\Zantrix_Quillon.exe"},
+      {"C:\\", {"zantrix_quillon.exe"}, "C:\\zantrix_quillon.exe"},
+  };
+  for (const Case& c : cases) {
+    fakes::FakeOs os;
+    os.app.folder = c.folder;
+    for (const auto& f : c.files) os.files.AddFile(platform::WithTrailingBackslash(c.folder) + f);
+    // Another folder's simulator is never taken.
+    os.files.AddFile("C:\\elsewhere\\Other_Zantrix_Quillon.exe");
+    EXPECT_EQ(shell_launch::FindSimulator(), c.expected) << c.folder;
+  }
+}
+
+TEST(DateStamp, UsesTheUsersSeparator) {
+  EXPECT_EQ(date_stamp::Format({2026, 12, 8}, "/"), "12/08/2026");
+  EXPECT_EQ(date_stamp::Format({2027, 1, 31}, "."), "01.31.2027");
+  EXPECT_EQ(date_stamp::Format({999, 1, 1}, "-"), "01-01-0999");
+}
+
+}  // namespace
