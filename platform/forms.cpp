@@ -18,18 +18,19 @@ bool Grow(Form& form, bool vertical, double target, FitSteps steps) {
   const ScreenMetrics screen = form.Screen();
   const double cap = vertical ? screen.workHeight : screen.workWidth;
   double size = vertical ? form.Height() : form.Width();
-  const auto client = [&] { return vertical ? form.ClientHeight() : form.ClientWidth(); };
-  const auto step = [&] {
-    size += 1;
-    if (vertical)
-      form.SetHeight(size);
-    else
-      form.SetWidth(size);
+  // The steps run on the frame's arithmetic alone; the real window is
+  // moved once, to the size they end at.
+  const auto client = [&] {
+    return vertical ? form.ClientHeightFor(size) : form.ClientWidthFor(size);
   };
-  if (steps == FitSteps::AtLeastOne) step();
+  if (steps == FitSteps::AtLeastOne) size += 1;
   // No window is larger than the working area: a target it cannot hold
   // stops the growth there instead of looping for ever.
-  while (client() < target && size < cap) step();
+  while (client() < target && size < cap) size += 1;
+  if (vertical)
+    form.SetHeight(size);
+  else
+    form.SetWidth(size);
   return client() >= target;
 }
 
@@ -223,11 +224,16 @@ void Form::Load() {
   host_ = host;
   try {
     window_ = host->CreateWindowFor(*this);
+    screen_ = host->Screen();
+    for (const auto& control : owned_)
+      if (control->kind_ != ControlKind::Menu) window_->ControlCreated(*control);
+    window_->ZOrderChanged();
+    // The menu bar is part of the frame the outer size is computed from.
+    window_->MenusChanged();
   } catch (...) {
-    host_ = nullptr;
+    Discard();  // no half-made window stays behind
     throw;
   }
-  screen_ = host->Screen();
   const FrameExtents frame = window_->Frame();
   width_ = (TwipsToPixels(designClientWidth_, screen_.twipsPerPixelX) + frame.width) *
            screen_.twipsPerPixelX;
@@ -238,10 +244,6 @@ void Form::Load() {
     left_ = screen_.workLeft + (screen_.workWidth - width_) / 2;
     top_ = screen_.workTop + (screen_.workHeight - height_) / 2;
   }
-  for (const auto& control : owned_)
-    if (control->kind_ != ControlKind::Menu) window_->ControlCreated(*control);
-  window_->ZOrderChanged();
-  window_->MenusChanged();
   window_->FormChanged(kAspectAll);
   Loaded().push_back(this);
   Form_Load();
@@ -324,13 +326,23 @@ void Form::Move(double left, double top, double width, double height) {
 
 double Form::ClientWidth() const {
   if (!window_) return designClientWidth_;
-  const int pixels = TwipsToPixels(width_, screen_.twipsPerPixelX) - window_->Frame().width;
-  return std::max(0, pixels) * screen_.twipsPerPixelX;
+  return ClientWidthFor(width_);
 }
 
 double Form::ClientHeight() const {
   if (!window_) return designClientHeight_;
-  const int pixels = TwipsToPixels(height_, screen_.twipsPerPixelY) - window_->Frame().height;
+  return ClientHeightFor(height_);
+}
+
+double Form::ClientWidthFor(double outerWidth) const {
+  if (!window_) return designClientWidth_;
+  const int pixels = TwipsToPixels(outerWidth, screen_.twipsPerPixelX) - window_->Frame().width;
+  return std::max(0, pixels) * screen_.twipsPerPixelX;
+}
+
+double Form::ClientHeightFor(double outerHeight) const {
+  if (!window_) return designClientHeight_;
+  const int pixels = TwipsToPixels(outerHeight, screen_.twipsPerPixelY) - window_->Frame().height;
   return std::max(0, pixels) * screen_.twipsPerPixelY;
 }
 

@@ -304,6 +304,9 @@ class Form {
   // size less the frame, in twips. The design size while not loaded.
   double ClientWidth() const;
   double ClientHeight() const;
+  // The client size the window would have at this outer size.
+  double ClientWidthFor(double outerWidth) const;
+  double ClientHeightFor(double outerHeight) const;
   // The screen as the form's host reports it.
   ScreenMetrics Screen() const;
 

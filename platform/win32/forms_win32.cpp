@@ -193,7 +193,8 @@ void FormWin32::ControlCreated(Control& control) {
       break;
     case ControlKind::Button:
       windowClass = "Button";
-      style |= WS_TABSTOP | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      // Captions wider than the button wrap onto a second line.
+      style |= WS_TABSTOP | BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       break;
     case ControlKind::Line:
     case ControlKind::Shape:
@@ -234,7 +235,8 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
     GetWindowTextA(child.hwnd, current, sizeof current);
     if (text != current) SetWindowTextA(child.hwnd, text.c_str());
     if (control.Kind() == ControlKind::Button)
-      SendMessageA(child.hwnd, BM_SETSTYLE, p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+      SendMessageA(child.hwnd, BM_SETSTYLE,
+                   BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
     InvalidateRect(child.hwnd, nullptr, TRUE);
   }
   if (aspects & kAspectPicture) ApplyPicture(control, child);

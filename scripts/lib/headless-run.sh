@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs Preflect.exe from a program folder inside a fresh Xvfb, waits for its
-# check window (or for it to end), saves a screenshot, and ends it.
+# Inside a fresh Xvfb, walks through the demo program folder as a user
+# would and saves a screenshot at each step: build/demo/<step>.png, the
+# first of them also as build/demo/preflect.png.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -8,25 +9,26 @@ if [ "${1:-}" != "--inside" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside "$@"
 fi
 folder=$2
-shot=$3
+walker=$3
 
-cd "$folder"
-wine Preflect.exe &
-pid=$!
-seen=""
-for _ in $(seq 1 300); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Zantrix Preflect": ("preflect.exe"'; then
-    seen=1
-    break
-  fi
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if [ -n "$seen" ]; then
-  sleep "${SHOT_DELAY:-1}"
-  import -window root "$shot" && echo "demo: screenshot saved to ${shot#$ROOT/}"
-else
-  wait "$pid"
-  echo "demo: Preflect ended (exit code $?) without showing its check window"
-fi
+first=""
+status=0
+while IFS= read -r line; do
+  line=${line%$'\r'}
+  case "$line" in
+    "shot: "*)
+      name=${line#shot: }
+      import -window root "$folder/$name.png"
+      if [ -z "$first" ]; then
+        cp "$folder/$name.png" "$folder/preflect.png"
+        first=1
+        echo "demo: screenshot saved to ${folder#$ROOT/}/preflect.png"
+      else
+        echo "demo: screenshot saved to ${folder#$ROOT/}/$name.png"
+      fi
+      ;;
+    *) echo "$line" ;;
+  esac
+done < <(cd "$folder" && wine "$walker" "$(winpath "$folder")" 2>/dev/null; echo "demo: walkthrough ended ($?)")
 wineserver -k 2>/dev/null || true
+exit $status

@@ -208,12 +208,16 @@ TEST_F(Forms, WidthFitStopsAtTheWorkingAreaToo) {
   EXPECT_EQ(form.Width(), 1024 * 15.0);
 }
 
-TEST_F(Forms, EveryFitStepIsAResizeOfTheWindow) {
+TEST_F(Forms, AFitMovesTheWindowOnceToTheSmallestSize) {
   form.Load();
   form.SetHeight(4500);
   const size_t before = Window().formChanges.size();
-  platform::GrowHeightUntil(form, 4410, FitSteps::WhileShort);
-  EXPECT_EQ(Window().formChanges.size() - before, 278u);
+  EXPECT_TRUE(platform::GrowHeightUntil(form, 4410, FitSteps::WhileShort));
+  EXPECT_EQ(Window().formChanges.size() - before, 1u);
+  EXPECT_GE(form.ClientHeight(), 4410);
+  // One twip less would not have held the target.
+  EXPECT_LT(form.ClientHeightFor(form.Height() - 1), 4410);
+  EXPECT_EQ(form.Height(), 4500 + 278);
 }
 
 TEST_F(Forms, CentredInTheWorkingAreaWhenAsked) {
