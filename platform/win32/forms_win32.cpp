@@ -1,5 +1,7 @@
 #include "platform/win32/forms_win32.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -75,6 +77,7 @@ class FormWin32 : public FormWindow {
     HWND hwnd = nullptr;
     RECT placed{-1, -1, -1, -1};  // x, y, width, height last given
     HBITMAP bitmap = nullptr;
+    bool tip = false;  // registered with the form's tooltip window
   };
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,6 +91,7 @@ class FormWin32 : public FormWindow {
   void PaintForm(HDC dc);
   void DrawLabel(const DRAWITEMSTRUCT& item);
   void ReleaseImage(Child& child);
+  void ApplyToolTip(const Control& control, Child& child);
 
   Form& form_;
   ScreenMetrics screen_;
@@ -96,6 +100,7 @@ class FormWin32 : public FormWindow {
   HWND hwnd_ = nullptr;
   HMENU menu_ = nullptr;
   HBRUSH backBrush_ = nullptr;
+  HWND tips_ = nullptr;  // made when a control first has a tooltip; owned by the form
   RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given
   std::map<const Control*, Child> children_;
   std::map<std::string, HFONT> fonts_;
@@ -215,6 +220,7 @@ void FormWin32::ControlCreated(Control& control) {
   Place(control, child, true);
   EnableWindow(hwnd, p.enabled);
   if (p.visible) ShowWindow(hwnd, SW_SHOWNA);
+  ApplyToolTip(control, child);
 }
 
 void FormWin32::ControlChanged(Control& control, unsigned aspects) {
@@ -239,6 +245,7 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
                    BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
     InvalidateRect(child.hwnd, nullptr, TRUE);
   }
+  if (aspects & kAspectText) ApplyToolTip(control, child);
   if (aspects & kAspectPicture) ApplyPicture(control, child);
   if (aspects & kAspectColors) {
     const LONG_PTR style = GetWindowLongPtrA(child.hwnd, GWL_STYLE);
@@ -267,6 +274,13 @@ void FormWin32::ControlDestroyed(Control& control) {
     return;
   }
   ReleaseImage(found->second);
+  if (found->second.tip) {
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(found->second.hwnd);
+    SendMessageA(tips_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   DestroyWindow(found->second.hwnd);
   children_.erase(found);
 }
@@ -359,6 +373,33 @@ void FormWin32::ApplyPicture(const Control& control, Child& child) {
   ReleaseImage(child);
   child.bitmap = BitmapFor(control.Picture());
   SendMessageA(child.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(child.bitmap));
+}
+
+void FormWin32::ApplyToolTip(const Control& control, Child& child) {
+  const std::string text = ToAnsi(control.Properties().toolTipText);
+  if (text.empty() && !child.tip) return;
+  if (!tips_) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                            nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!tips_) return;  // a missing tooltip is not worth failing the form for
+  }
+  TOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(child.hwnd);
+  tool.lpszText = const_cast<char*>(text.c_str());
+  if (text.empty()) {
+    SendMessageA(tips_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    child.tip = false;
+  } else if (child.tip) {
+    SendMessageA(tips_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+  } else {
+    child.tip = SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+  }
 }
 
 void FormWin32::ReleaseImage(Child& child) {

@@ -1,0 +1,270 @@
+#include "about/frmAbout.h"
+
+#include <cmath>
+#include <exception>
+
+#include "about/Icon.h"
+#include "about/vendor.h"
+#include "platform/services.h"
+
+using platform::ControlKind;
+using platform::FitSteps;
+
+namespace {
+
+constexpr long kErrorAccessDenied = 5;
+constexpr std::size_t kValueBufferSize = 1024;
+
+const platform::Font kLabelFont{"MS Sans Serif", 9.75, false, false};
+const platform::Font kTitleFont{"MS Sans Serif", 13.5, false, false};
+constexpr platform::Color kDarkBlue = platform::Rgb(0, 0, 128);
+constexpr platform::Color kGrey = platform::Rgb(128, 128, 128);
+
+double Bottom(const platform::Control& control) { return control.Top() + control.Height(); }
+
+// Fit targets are whole twips, rounded as the 16-bit conversion rounds
+// (halves to even).
+double WholeTwips(double twips) { return std::nearbyint(twips); }
+
+platform::Control& DesignLabel(platform::Control& label, const platform::Font& font,
+                               double left, double top, double width, double height) {
+  label.SetFont(font);
+  label.SetForeColor(platform::kColorBlack);
+  // The rules are painted on the form; they show through the labels.
+  label.SetBackStyle(platform::BackStyle::Transparent);
+  label.Move(left, top, width, height);
+  return label;
+}
+
+void DesignLine(platform::Control& line, platform::Color color, int pixels, double x1, double y1,
+                double x2, double y2) {
+  line.SetBorderColor(color);
+  line.SetBorderWidth(pixels);
+  line.SetLine(x1, y1, x2, y2);
+}
+
+void SetLineY(platform::Control& line, double y) { line.SetLine(line.X1(), y, line.X2(), y); }
+
+std::string HexByte(unsigned char byte) {
+  static const char digits[] = "0123456789ABCDEF";
+  return {digits[byte >> 4], digits[byte & 0xF]};
+}
+
+}  // namespace
+
+const char* const frmAbout::kLicenceNotice =
+    "This program is licensed, not sold, for use under the terms of its licence agreement. It "
+    "is protected by copyright law and international treaties: copying or distributing it, or "
+    "any part of it, without permission is not allowed.";
+const char* const frmAbout::kCopyright =
+    "Copyright \xC2\xA9 2026 Zantrix Software. All rights reserved.";
+const char* const frmAbout::kIconToolTip = "Double Click here to visit Zantrixweb\xC2\xAE";
+const char* const frmAbout::kHomePageQuestion =
+    "Would you like to visit the Zantrix Software website?";
+const char* const frmAbout::kHomePageCaption = "Visit Zantrixweb\xC2\xAE";
+const char* const frmAbout::kSysInfoUnavailable = "System Information Is Unavailable At This Time";
+const char* const frmAbout::kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+const char* const frmAbout::kSysInfoFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
+frmAbout::frmAbout() : Form("frmAbout") {}
+
+frmAbout& TheAbout() {
+  static frmAbout form;
+  return form;
+}
+
+void ShowAboutBox() {
+  frmAbout& box = TheAbout();
+  const bool wasLoaded = box.IsLoaded();
+  box.Show();
+  // Showing a visible window does not raise it.
+  if (wasLoaded) box.SetFocus();
+}
+
+void frmAbout::Build() {
+  SetBorderStyle(platform::FormBorder::FixedSingle);
+  SetMinButton(false);
+  SetMaxButton(false);
+  SetShowInTaskbar(false);
+  SetBackColor(platform::kColorWhite);
+  SetCaption("About");
+  // Narrower than the rule under the description: the width fit widens it.
+  SetDesignClientSize(7590, 3840);
+
+  // In tab order.
+  cmdOK = &AddControl(ControlKind::Button, "cmdOK");
+  cmdOK->SetCaption("OK");
+  cmdOK->Move(6240, 120, 1260, 345);
+  cmdOK->SetDefault(true);
+  cmdOK->SetCancel(true);
+  cmdOK->OnClick([this](int) { cmdOK_Click(); });
+
+  picIcon = &AddControl(ControlKind::Image, "picIcon");
+  picIcon->SetPicture("PRODUCT");
+  picIcon->Move(360, 480, 1110, 2295);
+  picIcon->OnDblClick([this](int) { picIcon_DblClick(); });
+
+  cmdSysInfo = &AddControl(ControlKind::Button, "cmdSysInfo");
+  cmdSysInfo->SetCaption("&System Info...");
+  cmdSysInfo->Move(6225, 555, 1245, 345);
+  cmdSysInfo->OnClick([this](int) { cmdSysInfo_Click(); });
+
+  lblDescription = &DesignLabel(AddControl(ControlKind::Label, "lblDescription"), kLabelFont,
+                                2040, 1125, 5520, 450);
+  lblDescription->SetCaption("App Description");
+  lblDisclaimer = &DesignLabel(AddControl(ControlKind::Label, "lblDisclaimer"), kLabelFont,
+                               2040, 2040, 5490, 1245);
+  lblDisclaimer->SetCaption("Warning: ...");
+  lblTitle = &DesignLabel(AddControl(ControlKind::Label, "lblTitle"), kTitleFont, 2040, 120,
+                          3885, 480);
+  lblTitle->SetForeColor(kDarkBlue);
+  lblTitle->SetCaption("Application Title");
+  lblVersion = &DesignLabel(AddControl(ControlKind::Label, "lblVersion"), kLabelFont, 2055, 780,
+                            3885, 225);
+  lblVersion->SetCaption("Version");
+  lblCopy = &DesignLabel(AddControl(ControlKind::Label, "lblCopy"), TextFont(), 1680, 3480,
+                         4935, 255);
+  lblCopy->SetCaption(kCopyright);
+  // Moved up at load, it lies across the vertical rules: it hides them.
+  lblCopy->SetBackStyle(platform::BackStyle::Opaque);
+  lblCopy->SetBackColor(platform::kColorWhite);
+
+  Line1 = &AddControlArray(ControlKind::Line, "Line1");
+  for (int i = 1; i <= 4; ++i) AddArrayMember(*Line1, i);
+  DesignLine((*Line1)[0], platform::kColorWhite, 2, 1950, 1980, 7619, 1980);
+  DesignLine((*Line1)[1], kGrey, 1, 1950, 1965, 7619, 1965);
+  DesignLine((*Line1)[2], kGrey, 1, 1945, 0, 1945, 3315);
+  DesignLine((*Line1)[3], platform::kColorWhite, 2, 1935, 0, 1935, 3315);
+  DesignLine((*Line1)[4], kGrey, 1, 0, 3360, 7590, 3360);
+}
+
+void frmAbout::Form_Load() {
+  const platform::Services& os = platform::Os();
+  Icon::SetWindowIcons(hWnd(), "AAA", true);
+
+  lblTitle->SetTop(120);
+  lblTitle->SetLeft((*Line1)[2].X1() + 100);
+  lblVersion->SetTop(Bottom(*lblTitle) + 120);
+  lblVersion->SetLeft(lblTitle->Left());
+  lblDescription->SetLeft(lblTitle->Left());
+  lblDescription->SetTop(Bottom(*lblVersion) + 120);
+  lblDisclaimer->SetLeft(lblTitle->Left());
+
+  const std::string title = os.app->Title();
+  const platform::AppVersion version = os.app->Version();
+  SetCaption("About " + title);
+  lblVersion->SetCaption("Version " + std::to_string(version.major) + "." +
+                         std::to_string(version.minor) + " Build " +
+                         std::to_string(version.revision));
+  lblTitle->SetCaption(title);
+  lblDescription->SetCaption(os.app->FileDescription());
+
+  SetLineY((*Line1)[0], Bottom(*lblDescription) + 15);
+  SetLineY((*Line1)[1], (*Line1)[0].Y1() + 15);
+
+  lblDisclaimer->SetTop((*Line1)[1].Y1() + 25);
+  lblDisclaimer->SetFontSize(8);
+  lblDisclaimer->SetCaption(kLicenceNotice);
+  lblDisclaimer->SetHeight(1650);
+
+  picIcon->SetToolTipText(kIconToolTip);
+
+  // The client width as it is now, before the width fit below.
+  const double rule = Bottom(*picIcon) + 25;
+  (*Line1)[4].SetLine(0, rule, ClientWidth(), rule);
+  lblCopy->SetTop((*Line1)[4].Y1() + 75);
+
+  const double heightTarget = WholeTwips(Bottom(*lblCopy) + 10);
+  SetHeight(heightTarget);
+  platform::GrowHeightUntil(*this, heightTarget, FitSteps::AtLeastOne);
+
+  const double widthTarget = WholeTwips((*Line1)[0].X2());
+  SetWidth(widthTarget);
+  platform::GrowWidthUntil(*this, widthTarget, FitSteps::AtLeastOne);
+
+  // First shown in the middle of the working area, at its fitted size.
+  const platform::ScreenMetrics screen = Screen();
+  Move(screen.workLeft + std::floor((screen.workWidth - Width()) / 2),
+       screen.workTop + std::floor((screen.workHeight - Height()) / 2), Width(), Height());
+}
+
+void frmAbout::cmdOK_Click() { Unload(); }
+
+void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
+
+void frmAbout::picIcon_DblClick() {
+  const platform::Services& os = platform::Os();
+  const int answer = os.messageBoxes->Show(kHomePageQuestion, kHomePageCaption,
+                                           platform::kMbYesNo | platform::kMbIconQuestion);
+  if (answer != platform::kIdYes) return;
+  // Not reported when it fails: there is nothing the user could do about it.
+  os.shell->Execute("Open", about::kVendorHomePage, std::nullopt, os.app->ExecutableFolder(),
+                    platform::kSwShowNormal);
+}
+
+void frmAbout::StartSysInfo() {
+  const platform::Services& os = platform::Os();
+  bool started = false;
+  try {
+    std::string path;
+    bool found = GetKeyValue(platform::kHkeyLocalMachine, kSysInfoKey, "PATH", path);
+    // The first entry names the program itself and is trusted as it is.
+    if (!found && GetKeyValue(platform::kHkeyLocalMachine, kSysInfoFolderKey, "MSINFO", path)) {
+      const std::string program = path + "\\MSINFO32.EXE";
+      const auto name = os.files->FindFirst(program, platform::EntryKinds::NormalFiles);
+      if (name && !name->empty()) {
+        path = program;
+        found = true;
+      }
+    }
+    // Quoted, so that a path with blanks (as the tool's usual folder has)
+    // cannot start a program named by its first words.
+    if (found) started = os.shell->StartProgram(path.empty() || path.front() == '"'
+                                                    ? path
+                                                    : "\"" + path + "\"");
+  } catch (const std::exception&) {
+    started = false;
+  }
+  if (!started) os.messageBoxes->Show(kSysInfoUnavailable, os.app->Title(), platform::kMbOk);
+}
+
+bool frmAbout::GetKeyValue(std::int32_t KeyRoot, const std::string& KeyName,
+                           const std::string& SubKeyRef, std::string& KeyVal) {
+  const platform::Services& os = platform::Os();
+  platform::Registry& registry = *os.registry;
+  platform::RegKeyHandle key = 0;
+  long status = registry.OpenKey(KeyRoot, KeyName, kKeyAccess, key);
+  if (status == kErrorAccessDenied)
+    status = registry.OpenKey(KeyRoot, KeyName, kKeyReadAccess, key);
+  if (status != 0) {
+    registry.CloseKey(key);
+    KeyVal.clear();
+    return false;
+  }
+  std::string data(kValueBufferSize, '\0');
+  std::uint32_t type = 0;
+  status = registry.QueryValueData(key, SubKeyRef, type, data);
+  registry.CloseKey(key);
+  // Larger than the buffer, or nothing at all to convert.
+  if (status != 0 || data.empty()) {
+    KeyVal.clear();
+    return false;
+  }
+  // Only the last byte may be the terminating NUL; NULs before it stay.
+  if (data.back() == '\0') data.pop_back();
+  switch (type) {
+    case platform::kRegSz:
+      KeyVal = os.codePage->FromAnsi(data);
+      break;
+    case platform::kRegDword: {
+      std::string text = "&h";
+      for (auto byte = data.rbegin(); byte != data.rend(); ++byte)
+        text += HexByte(static_cast<unsigned char>(*byte));
+      KeyVal = text;
+      break;
+    }
+    default:
+      break;
+  }
+  return true;
+}
