@@ -1,6 +1,7 @@
 #include "checkwindow/frmSystemCheck.h"
 
 #include "about/Icon.h"
+#include "about/frmAbout.h"
 #include "checkwindow/DateStamp.h"
 #include "checkwindow/ShellLaunch.h"
 #include "checkwindow/frmDialog.h"
@@ -299,7 +300,7 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   (*cmdAcquire)[Index].SetEnabled(false);
 }
 
-void frmSystemCheck::mnuHelp_About_Click() {}
+void frmSystemCheck::mnuHelp_About_Click() { ShowAboutBox(); }
 
 void frmSystemCheck::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
   // Closing the check window, for whatever reason, ends the checker.
