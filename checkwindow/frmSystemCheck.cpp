@@ -1,5 +1,7 @@
 #include "checkwindow/frmSystemCheck.h"
 
+#include <algorithm>
+
 #include "about/Icon.h"
 #include "about/frmAbout.h"
 #include "checkwindow/DateStamp.h"
@@ -54,6 +56,12 @@ frmSystemCheck& TheSystemCheck() {
 }
 
 void frmSystemCheck::Build() {
+  // A new load starts from the design, without the rows of the last one.
+  rowsShown_ = scrollRows_ = pageRows_ = 0;
+  shownFirst_ = -1;
+  widened_ = 0;
+  rowMissing_.clear();
+
   SetBorderStyle(platform::FormBorder::FixedSingle);
   SetMinButton(false);
   SetMaxButton(false);
@@ -138,6 +146,10 @@ void frmSystemCheck::Build() {
   cmdPerform->Move(2640, 3000, 975, 615);
   cmdPerform->SetCaption("Perform Retest");
   cmdPerform->OnClick([this](int) { cmdPerform_Click(); });
+
+  vsbRows = &AddControl(ControlKind::VScrollBar, "vsbRows");
+  vsbRows->SetVisible(false);
+  vsbRows->OnChange([this](int) { vsbRows_Change(); });
 }
 
 void frmSystemCheck::Form_Load() {
@@ -202,7 +214,11 @@ void frmSystemCheck::cmdPerform_Click() {
   dialog.SetTheBar(100);
 
   const platform::ScreenMetrics screen = Screen();
-  Move((screen.width - Width()) / 2, (screen.height - Height()) / 2, Width(), Height());
+  double top = (screen.height - Height()) / 2;
+  // A window as tall as the working area must not reach under a task bar.
+  if (scrollRows_ > 0)
+    top = std::max(screen.workTop, std::min(top, screen.workTop + screen.workHeight - Height()));
+  Move((screen.width - Width()) / 2, top, Width(), Height());
   platform::DoEvents();
   dialog.Unload();
   Show();
@@ -211,6 +227,7 @@ void frmSystemCheck::cmdPerform_Click() {
 void frmSystemCheck::ShowResults() {
   const auto& requirements = modCheck::Requirements;
   const int rows = static_cast<int>(requirements.size()) - 1;
+  EndScrolling();
   // Whole twips, in 32 bits: long lists must not wrap around.
   std::int32_t top = static_cast<std::int32_t>(Line2->Y1()) + 360;
   int found = 0;
@@ -250,14 +267,20 @@ void frmSystemCheck::ShowResults() {
   rowsShown_ = rows;
 
   SetHeight(4500);
-  platform::GrowHeightUntil(*this, cmdPerform->Top() + cmdPerform->Height() + 25,
-                            FitSteps::WhileShort);
+  const bool fits = platform::GrowHeightUntil(
+      *this, cmdPerform->Top() + cmdPerform->Height() + 25, FitSteps::WhileShort);
 
   const bool allFound = found == rows || (rows == 1 && (*lblDisplayName)[0].Caption().empty());
   if (!allFound) {
     lblNote->SetCaption("Look below for the search results!  You are missing " +
                         std::to_string(rows - found) + " required components.");
     cmdPerform->SetCaption("Perform Retest");
+    if (!fits) {
+      rowMissing_.assign(static_cast<std::size_t>(rows), false);
+      for (int i = 0; i < rows; ++i)
+        rowMissing_[static_cast<std::size_t>(i)] = !requirements[static_cast<std::size_t>(i)].Found;
+      ScrollRows(rows);
+    }
     return;
   }
   Label1->SetCaption("All required components found.  Click continue to load the simulator.");
@@ -278,6 +301,84 @@ void frmSystemCheck::HideRowsFrom(int first) {
     (*imgCheck)[i].SetVisible(false);
     (*cmdAcquire)[i].SetVisible(false);
   }
+}
+
+void frmSystemCheck::ScrollRows(int rows) {
+  const double bar = Screen().scrollBarWidth;
+  const double rowsRight = ClientWidth();
+  // Wider by the bar, so the rows keep their places and the header band
+  // still spans the window.
+  widened_ = bar;
+  SetWidth(Width() + bar);
+  Shape1->SetWidth(Shape1->Width() + bar);
+  for (platform::Control* line : {Line6, Line5}) line->SetX2(line->X2() + bar);
+
+  // The main button and its separator at the foot of the window, as far
+  // from it as the fitted layout has them.
+  cmdPerform->SetTop(ClientHeight() - 25 - cmdPerform->Height());
+  cmdPerform->SetLeft(ClientWidth() / 2 - cmdPerform->Width() / 2);
+  SetLineY(*Line4, cmdPerform->Top() - 50);
+  SetLineY(*Line3, Line4->Y1() - 15);
+
+  const double firstTop = Line2->Y1() + 360;
+  const double pitch = (*lblDisplayName)[0].Height() + 360;
+  // A row needs its pitch less the 285 twips between the last one and
+  // the separator.
+  pageRows_ = std::max(1, static_cast<int>((Line3->Y1() + 285 - firstTop) / pitch));
+  scrollRows_ = rows;
+
+  const double barTop = Line2->Y1() + 45;
+  vsbRows->Move(rowsRight, barTop, bar, std::max(0.0, Line3->Y1() - 30 - barTop));
+  vsbRows->SetRange(0, rows - pageRows_);  // keeps the place of a retest
+  vsbRows->SetChanges(1, pageRows_);
+  const int first = vsbRows->Value();
+  for (int i = 0; i < rows; ++i)
+    if (i < first || i >= first + pageRows_)
+      for (platform::ControlArray* row : {lblDisplayName, imgCheck, cmdAcquire})
+        (*row)[i].SetVisible(false);
+  shownFirst_ = -1;
+  ShowRowsFrom(first);
+  vsbRows->SetVisible(true);
+}
+
+void frmSystemCheck::ShowRowsFrom(int first) {
+  const int last = std::min(scrollRows_, first + pageRows_);  // one past
+  // Only the rows that were on screen and the ones that come on change.
+  if (shownFirst_ >= 0)
+    for (int i = shownFirst_; i < std::min(scrollRows_, shownFirst_ + pageRows_); ++i)
+      if (i < first || i >= last)
+        for (platform::ControlArray* row : {lblDisplayName, imgCheck, cmdAcquire})
+          (*row)[i].SetVisible(false);
+  const double firstTop = Line2->Y1() + 360;
+  const double pitch = (*lblDisplayName)[0].Height() + 360;
+  for (int i = first; i < last; ++i) {
+    const double top = firstTop + (i - first) * pitch;
+    platform::Control& name = (*lblDisplayName)[i];
+    name.SetTop(top);
+    name.SetVisible(true);
+    platform::Control& icon = (*imgCheck)[i];
+    icon.SetTop(top - 75);
+    icon.SetVisible(true);
+    platform::Control& acquire = (*cmdAcquire)[i];
+    acquire.SetTop(top);
+    acquire.SetVisible(rowMissing_[static_cast<std::size_t>(i)]);
+  }
+  shownFirst_ = first;
+}
+
+void frmSystemCheck::vsbRows_Change() {
+  if (scrollRows_ > 0) ShowRowsFrom(vsbRows->Value());
+}
+
+void frmSystemCheck::EndScrolling() {
+  if (scrollRows_ == 0) return;
+  vsbRows->SetVisible(false);
+  SetWidth(Width() - widened_);
+  Shape1->SetWidth(Shape1->Width() - widened_);
+  for (platform::Control* line : {Line6, Line5}) line->SetX2(line->X2() - widened_);
+  widened_ = 0;
+  scrollRows_ = 0;
+  shownFirst_ = -1;
 }
 
 void frmSystemCheck::cmdAcquire_Click(int Index) {

@@ -4,6 +4,7 @@
 // offers "Continue" once everything is found.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/forms.h"
 
@@ -14,6 +15,7 @@ class frmSystemCheck : public platform::Form {
   void cmdPerform_Click();
   void cmdAcquire_Click(int Index);
   void mnuHelp_About_Click();
+  void vsbRows_Change();
 
   const std::string& SimulatorPath() const { return SimulatorPath_; }
 
@@ -31,6 +33,12 @@ class frmSystemCheck : public platform::Form {
   // Rows past the last one laid out (left from a longer earlier test).
   void HideRowsFrom(int first);
   void StartSimulatorAndClose();
+  // When the rows need more height than the screen has: the window keeps
+  // the working area's height, the main button stays at its bottom and the
+  // rows scroll beside a bar, a whole row at a time.
+  void ScrollRows(int rows);
+  void EndScrolling();
+  void ShowRowsFrom(int first);
 
   platform::Control* Shape1 = nullptr;
   platform::Control* Label1 = nullptr;
@@ -48,11 +56,19 @@ class frmSystemCheck : public platform::Form {
   platform::ControlArray* lblDisplayName = nullptr;
   platform::ControlArray* imgCheck = nullptr;
   platform::ControlArray* cmdAcquire = nullptr;
+  platform::Control* vsbRows = nullptr;
 
   std::string SimulatorPath_;
   // Rows of the current Requirements on screen; 0 while a test runs or
   // after one that read nothing, so stale rows' buttons do nothing.
   int rowsShown_ = 0;
+
+  // The scrolling rows area; scrollRows_ 0 while the rows fit.
+  int scrollRows_ = 0;
+  int pageRows_ = 0;     // rows the area holds
+  int shownFirst_ = -1;  // first row on screen
+  double widened_ = 0;   // twips the window grew for the bar
+  std::vector<bool> rowMissing_;
 };
 
 // The one check window of the program.

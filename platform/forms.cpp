@@ -155,6 +155,24 @@ void Control::SetToolTipText(const std::string& text) {
   Changed(kAspectText);
 }
 
+void Control::SetRange(int min, int max) {
+  p_.min = min;
+  p_.max = std::max(min, max);
+  p_.value = std::clamp(p_.value, p_.min, p_.max);
+  Changed(kAspectScroll);
+}
+
+void Control::SetValue(int value) {
+  p_.value = std::clamp(value, p_.min, p_.max);
+  Changed(kAspectScroll);
+}
+
+void Control::SetChanges(int smallChange, int largeChange) {
+  p_.smallChange = std::max(1, smallChange);
+  p_.largeChange = std::max(1, largeChange);
+  Changed(kAspectScroll);
+}
+
 void Control::ZOrder(int position) {
   auto& stack = form_->zOrder_;
   stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
@@ -188,6 +206,7 @@ Control& ControlArray::Load(int index) {
   member.p_.visible = false;
   member.click_ = first.click_;
   member.dblClick_ = first.dblClick_;
+  member.change_ = first.change_;
   members_[index] = &member;
   if (form_->window_) {
     form_->window_->ControlCreated(member);
@@ -461,6 +480,15 @@ void Form::OnClicked(Control& control) {
 
 void Form::OnDoubleClicked(Control& control) {
   const Control::Handler handler = control.dblClick_;
+  const int index = control.index_;
+  if (handler) handler(index);
+}
+
+void Form::OnScrolled(Control& control, int value) {
+  const int before = control.p_.value;
+  control.SetValue(value);
+  if (control.p_.value == before) return;
+  const Control::Handler handler = control.change_;
   const int index = control.index_;
   if (handler) handler(index);
 }

@@ -51,6 +51,7 @@ enum class ControlKind {
   Line,    // painted on the form, from (X1, Y1) to (X2, Y2)
   Shape,   // filled rectangle painted on the form
   Menu,    // a menu-bar title or an item of one
+  VScrollBar,  // vertical scroll bar; a real "ScrollBar" child
 };
 
 enum class Alignment { Left, Right, Center };
@@ -72,6 +73,7 @@ enum Aspect : unsigned {
   kAspectFont = 1u << 4,
   kAspectPicture = 1u << 5,
   kAspectColors = 1u << 6,
+  kAspectScroll = 1u << 7,
   kAspectAll = 0xFFu,
 };
 
@@ -101,6 +103,10 @@ struct ControlProperties {
   bool isCancel = false;    // buttons: Esc presses it
   std::string toolTipText;
   std::string menuParent;  // menu items: the name of their menu-bar title
+  // Scroll bars: Value runs from Min to Max; the arrows move it by
+  // SmallChange, the track by LargeChange, which is also the part of the
+  // range the thumb stands for.
+  int min = 0, max = 32767, value = 0, smallChange = 1, largeChange = 1;
 };
 
 class Control {
@@ -160,9 +166,22 @@ class Control {
   void SetCancel(bool isCancel);
   void SetToolTipText(const std::string& text);
 
+  int Min() const { return p_.min; }
+  int Max() const { return p_.max; }
+  int Value() const { return p_.value; }
+  int SmallChange() const { return p_.smallChange; }
+  int LargeChange() const { return p_.largeChange; }
+  // Max is never below Min, Value is kept between them and the changes
+  // are at least 1. Setting them from code raises no Change event.
+  void SetRange(int min, int max);
+  void SetValue(int value);
+  void SetChanges(int smallChange, int largeChange);
+
   // Event handlers; they receive Index().
   void OnClick(Handler handler) { click_ = std::move(handler); }
   void OnDblClick(Handler handler) { dblClick_ = std::move(handler); }
+  // Scroll bars: the user moved Value.
+  void OnChange(Handler handler) { change_ = std::move(handler); }
 
   // 0 brings the control in front of its siblings, 1 sends it behind them.
   void ZOrder(int position = 0);
@@ -181,7 +200,7 @@ class Control {
   int index_;
   int id_;
   ControlProperties p_;
-  Handler click_, dblClick_;
+  Handler click_, dblClick_, change_;
 };
 
 // Members indexed from 0; member 0 exists from the design, the others are
@@ -219,6 +238,7 @@ struct ScreenMetrics {
   // The part not covered by task bars, twips.
   double workLeft = 0, workTop = 0, workWidth = 0, workHeight = 0;
   double twipsPerPixelX = 15, twipsPerPixelY = 15;  // 1440 / DPI
+  double scrollBarWidth = 255;  // a vertical scroll bar's, twips
 };
 
 // What the window's frame, title bar and menu bar add to the client area,
@@ -332,6 +352,8 @@ class Form {
   // Called by the binding when something happened to the real window.
   void OnClicked(Control& control);
   void OnDoubleClicked(Control& control);
+  // The user moved a scroll bar to `value` (kept within its range).
+  void OnScrolled(Control& control, int value);
   void OnCloseRequested(std::int16_t unloadMode);
   void OnLostFocus();
   // The window was moved or sized from outside (the user, the system);

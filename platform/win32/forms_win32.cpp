@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -87,6 +88,9 @@ class FormWin32 : public FormWindow {
   HBITMAP BitmapFor(const std::string& name);
   void Place(const Control& control, Child& child, bool force);
   void ApplyPicture(const Control& control, Child& child);
+  void ApplyScroll(const Control& control, const Child& child);
+  void Scrolled(HWND bar, int request);
+  void Wheel(int delta);
   void InvalidatePainted();
   void PaintForm(HDC dc);
   void DrawLabel(const DRAWITEMSTRUCT& item);
@@ -102,6 +106,7 @@ class FormWin32 : public FormWindow {
   HBRUSH backBrush_ = nullptr;
   HWND tips_ = nullptr;  // made when a control first has a tooltip; owned by the form
   RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given
+  int wheel_ = 0;                // wheel movement short of a whole notch
   std::map<const Control*, Child> children_;
   std::map<std::string, HFONT> fonts_;
   std::map<std::string, HBITMAP> bitmaps_;
@@ -201,6 +206,10 @@ void FormWin32::ControlCreated(Control& control) {
       // Captions wider than the button wrap onto a second line.
       style |= WS_TABSTOP | BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       break;
+    case ControlKind::VScrollBar:
+      windowClass = "ScrollBar";
+      style |= SBS_VERT | WS_TABSTOP;
+      break;
     case ControlKind::Line:
     case ControlKind::Shape:
       InvalidatePainted();
@@ -208,7 +217,8 @@ void FormWin32::ControlCreated(Control& control) {
     case ControlKind::Menu:
       return;
   }
-  const std::string text = control.Kind() == ControlKind::Image ? "" : ToAnsi(p.caption);
+  const bool hasText = control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button;
+  const std::string text = hasText ? ToAnsi(p.caption) : "";
   HWND hwnd = CreateWindowExA(0, windowClass, text.c_str(), style, 0, 0, 0, 0, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               GetModuleHandleA(nullptr), nullptr);
@@ -217,6 +227,7 @@ void FormWin32::ControlCreated(Control& control) {
   child.hwnd = hwnd;
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), FALSE);
   if (control.Kind() == ControlKind::Image) ApplyPicture(control, child);
+  if (control.Kind() == ControlKind::VScrollBar) ApplyScroll(control, child);
   Place(control, child, true);
   EnableWindow(hwnd, p.enabled);
   if (p.visible) ShowWindow(hwnd, SW_SHOWNA);
@@ -235,7 +246,8 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
   Child& child = found->second;
   if (aspects & kAspectFont)
     SendMessageA(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), TRUE);
-  if ((aspects & kAspectText) && control.Kind() != ControlKind::Image) {
+  if ((aspects & kAspectText) &&
+      (control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button)) {
     const std::string text = ToAnsi(p.caption);
     char current[1024] = {};
     GetWindowTextA(child.hwnd, current, sizeof current);
@@ -247,6 +259,8 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
   }
   if (aspects & kAspectText) ApplyToolTip(control, child);
   if (aspects & kAspectPicture) ApplyPicture(control, child);
+  if ((aspects & kAspectScroll) && control.Kind() == ControlKind::VScrollBar)
+    ApplyScroll(control, child);
   if (aspects & kAspectColors) {
     const LONG_PTR style = GetWindowLongPtrA(child.hwnd, GWL_STYLE);
     const LONG_PTR wanted = control.Kind() == ControlKind::Label
@@ -373,6 +387,64 @@ void FormWin32::ApplyPicture(const Control& control, Child& child) {
   ReleaseImage(child);
   child.bitmap = BitmapFor(control.Picture());
   SendMessageA(child.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(child.bitmap));
+}
+
+void FormWin32::ApplyScroll(const Control& control, const Child& child) {
+  const ControlProperties& p = control.Properties();
+  // The thumb stands for one large change of the range.
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = p.min;
+  info.nMax = p.max + p.largeChange - 1;
+  info.nPage = static_cast<UINT>(p.largeChange);
+  info.nPos = p.value;
+  SetScrollInfo(child.hwnd, SB_CTL, &info, TRUE);
+}
+
+// Both may unload the form: nothing after the call into the model.
+void FormWin32::Scrolled(HWND bar, int request) {
+  Control* control = form_.ControlById(GetDlgCtrlID(bar));
+  if (!control || control->Kind() != ControlKind::VScrollBar) return;
+  const ControlProperties& p = control->Properties();
+  long long value = p.value;
+  switch (request) {
+    case SB_LINEUP: value -= p.smallChange; break;
+    case SB_LINEDOWN: value += p.smallChange; break;
+    case SB_PAGEUP: value -= p.largeChange; break;
+    case SB_PAGEDOWN: value += p.largeChange; break;
+    case SB_TOP: value = p.min; break;
+    case SB_BOTTOM: value = p.max; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      // The 32-bit position; the message's own is 16 bits.
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      if (!GetScrollInfo(bar, SB_CTL, &info)) return;
+      value = info.nTrackPos;
+      break;
+    }
+    default:
+      return;  // SB_ENDSCROLL
+  }
+  form_.OnScrolled(*control, static_cast<int>(std::clamp<long long>(value, p.min, p.max)));
+}
+
+void FormWin32::Wheel(int delta) {
+  wheel_ += delta;
+  const int notches = wheel_ / WHEEL_DELTA;
+  wheel_ -= notches * WHEEL_DELTA;
+  if (notches == 0) return;
+  // The form's scroll bar, wherever the pointer or the focus is.
+  for (Control* control : form_.Controls()) {
+    if (control->Kind() != ControlKind::VScrollBar || !control->Visible() || !control->Enabled())
+      continue;
+    const long long value =
+        static_cast<long long>(control->Value()) - static_cast<long long>(notches) * control->SmallChange();
+    form_.OnScrolled(*control, static_cast<int>(std::clamp<long long>(value, control->Min(), control->Max())));
+    return;
+  }
 }
 
 void FormWin32::ApplyToolTip(const Control& control, Child& child) {
@@ -570,6 +642,12 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             control->Visible() && control->Enabled())
           return MAKELRESULT(control->Id(), DC_HASDEFID);
       return 0;
+    case WM_VSCROLL:
+      if (lParam) Scrolled(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      Wheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
     case WM_CLOSE:
       form.OnCloseRequested(kFormControlMenu);
       return 0;
@@ -669,6 +747,7 @@ ScreenMetrics WinFormHost::Screen() {
   s.twipsPerPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96);
   s.width = ::GetSystemMetrics(SM_CXSCREEN) * s.twipsPerPixelX;
   s.height = ::GetSystemMetrics(SM_CYSCREEN) * s.twipsPerPixelY;
+  s.scrollBarWidth = ::GetSystemMetrics(SM_CXVSCROLL) * s.twipsPerPixelX;
   RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   s.workLeft = work.left * s.twipsPerPixelX;

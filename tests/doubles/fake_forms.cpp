@@ -46,6 +46,7 @@ void FakeFormHost::SetDpi(int dpi) {
   screen.workLeft = screen.workTop = 0;
   screen.workWidth = widthPx * twips;
   screen.workHeight = (heightPx - taskBarPx) * twips;
+  screen.scrollBarWidth = 17 * twips;
 }
 
 FakeFormWindow* FakeFormHost::WindowOf(const platform::Form& form) const {

@@ -155,6 +155,141 @@ TEST_F(CheckWindow, RetestsReuseRowsAndHideLeftovers) {
   EXPECT_EQ(Named("cmdPerform").Top(), 2280 + 855 - 285 + 15 + 50);
 }
 
+// Rows the working area cannot hold: 738 pixels of 768 on the fake screen,
+// so a client area of 694 pixels (10410 twips) and room for nine rows.
+struct LongList : CheckWindow {
+  static constexpr int kRows = 40;
+  static std::string Products(int rows, bool allFound = false) {
+    std::string specs;
+    for (int i = 0; i < rows; ++i)
+      specs += Product("Product " + std::to_string(i), allFound || i % 2 == 0, "pkg",
+                       "%ZANTRIXDIR%\\Setup" + std::to_string(i) + ".exe");
+    return specs;
+  }
+  Control& Bar() { return Named("vsbRows"); }
+  std::vector<int> VisibleRows() {
+    std::vector<int> rows;
+    for (int i = 0; form.ArrayByName("lblDisplayName")->Exists(i); ++i)
+      if (Row("lblDisplayName", i).Visible()) rows.push_back(i);
+    return rows;
+  }
+  std::vector<int> Range(int first, int last) {
+    std::vector<int> rows;
+    for (int i = first; i <= last; ++i) rows.push_back(i);
+    return rows;
+  }
+  void ExpectRowsFrom(int first) {
+    EXPECT_EQ(VisibleRows(), Range(first, first + 8));
+    for (int i = first; i <= first + 8; ++i) {
+      SCOPED_TRACE(i);
+      const double top = 2280 + (i - first) * 855;
+      EXPECT_EQ(Row("lblDisplayName", i).Top(), top);
+      EXPECT_EQ(Row("imgCheck", i).Top(), top - 75);
+      EXPECT_EQ(Row("imgCheck", i).Visible(), true);
+      EXPECT_EQ(Row("cmdAcquire", i).Top(), top);
+      EXPECT_EQ(Row("cmdAcquire", i).Visible(), i % 2 == 1);
+    }
+  }
+};
+
+TEST_F(LongList, WindowStopsAtTheWorkingAreaAndTheRowsScroll) {
+  Specs(Products(kRows));
+  form.Load();
+  const auto screen = platform::Screen();
+  EXPECT_EQ(form.Height(), screen.workHeight);
+  EXPECT_GE(form.Top(), screen.workTop);
+  EXPECT_LE(form.Top() + form.Height(), screen.workTop + screen.workHeight);
+  EXPECT_EQ(form.ClientHeight(), 10410);
+
+  // The main button and the separator stay at the foot of the window.
+  Control& perform = Named("cmdPerform");
+  EXPECT_EQ(perform.Top(), 10410 - 25 - 615);
+  EXPECT_EQ(perform.Caption(), "Perform Retest");
+  EXPECT_EQ(Named("Line4").Y1(), perform.Top() - 50);
+  EXPECT_EQ(Named("Line3").Y1(), perform.Top() - 65);
+  EXPECT_EQ(perform.Left(), form.ClientWidth() / 2 - 975 / 2.0);
+
+  // The bar stands right of the rows, between the separators; the window
+  // and the header grew by its width.
+  Control& bar = Bar();
+  EXPECT_TRUE(bar.Visible());
+  EXPECT_EQ(bar.Left(), 6075);
+  EXPECT_EQ(bar.Width(), 255);
+  EXPECT_EQ(form.ClientWidth(), 6075 + 255);
+  EXPECT_EQ(Named("Shape1").Width(), 6080 + 255);
+  EXPECT_EQ(Named("Line5").X2(), 6120 + 255);
+  EXPECT_GT(bar.Top(), Named("Line2").Y1());
+  EXPECT_LT(bar.Top() + bar.Height(), Named("Line3").Y1());
+  EXPECT_EQ(bar.Min(), 0);
+  EXPECT_EQ(bar.Max(), kRows - 9);
+  EXPECT_EQ(bar.LargeChange(), 9);
+  EXPECT_EQ(bar.SmallChange(), 1);
+
+  ExpectRowsFrom(0);
+  // Rows below keep the places the layout gave them, past 16 bits.
+  EXPECT_EQ(Row("lblDisplayName", kRows - 1).Top(), 2280 + (kRows - 1) * 855);
+  EXPECT_GT(Row("lblDisplayName", kRows - 1).Top(), 32767);
+
+  for (int value : {1, 20, kRows - 9, 3}) {
+    SCOPED_TRACE(value);
+    form.OnScrolled(bar, value);
+    ExpectRowsFrom(value);
+  }
+  form.OnScrolled(bar, 1000);
+  EXPECT_EQ(bar.Value(), kRows - 9);
+  ExpectRowsFrom(kRows - 9);
+
+  // The last row's remedy can be reached.
+  os.messageBoxes.answers = {platform::kIdYes};
+  Click(Row("cmdAcquire", kRows - 1));
+  ASSERT_EQ(os.shell.calls.size(), 1u);
+  EXPECT_EQ(os.shell.calls[0].file, kFolder + "\\Setup39.exe");
+}
+
+TEST_F(LongList, RetestsKeepThePlaceOrGoBackToTheFittedLayout) {
+  Specs(Product("Alpha", true) + Product("Beta", false));
+  form.Load();
+  const double fittedWidth = form.Width(), fittedHeight = form.Height();
+
+  Specs(Products(kRows));
+  Click(Named("cmdPerform"));
+  form.OnScrolled(Bar(), 12);
+  Click(Named("cmdPerform"));
+  EXPECT_EQ(Bar().Value(), 12);
+  ExpectRowsFrom(12);
+  EXPECT_EQ(form.Width(), fittedWidth + 255);
+  // Fewer rows than the place: the last page.
+  Specs(Products(15));
+  Click(Named("cmdPerform"));
+  EXPECT_EQ(Bar().Value(), 6);
+  ExpectRowsFrom(6);
+
+  // Rows that fit: exactly the layout of a first test.
+  Specs(Product("Alpha", true) + Product("Beta", false));
+  Click(Named("cmdPerform"));
+  EXPECT_FALSE(Bar().Visible());
+  EXPECT_EQ(form.Width(), fittedWidth);
+  EXPECT_EQ(form.Height(), fittedHeight);
+  EXPECT_EQ(form.ClientWidth(), 6075);
+  EXPECT_EQ(Named("Shape1").Width(), 6080);
+  EXPECT_EQ(Named("Line6").X2(), 6120);
+  EXPECT_EQ(Row("lblDisplayName", 0).Top(), 2280);
+  EXPECT_EQ(Row("lblDisplayName", 1).Top(), 3135);
+  EXPECT_EQ(Named("Line3").Y1(), 3705);
+  EXPECT_EQ(Named("cmdPerform").Top(), 3770);
+  EXPECT_EQ(VisibleRows(), Range(0, 1));
+  const auto screen = platform::Screen();
+  EXPECT_EQ(form.Top(), (screen.height - form.Height()) / 2);
+
+  // All found: the short "Continue" window, no bar.
+  Specs(Products(kRows, true));
+  Click(Named("cmdPerform"));
+  EXPECT_EQ(Named("cmdPerform").Caption(), "Continue");
+  EXPECT_EQ(Named("cmdPerform").Top(), 930);
+  EXPECT_FALSE(Bar().Visible());
+  EXPECT_EQ(form.Width(), fittedWidth);
+}
+
 TEST_F(CheckWindow, MissingFileQuestion) {
   // No: the window comes back as it was, uncentred, ready to test again.
   os.messageBoxes.answers = {platform::kIdOk, platform::kIdNo};
@@ -213,7 +348,9 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
     Row("cmdAcquire", c.row).SetEnabled(true);
     Click(Row("cmdAcquire", c.row));
     ASSERT_EQ(os.messageBoxes.shown.size(), 1u);
-    if (c.question) EXPECT_EQ(os.messageBoxes.shown[0].text, c.question);
+    if (c.question) {
+      EXPECT_EQ(os.messageBoxes.shown[0].text, c.question);
+    }
     EXPECT_EQ(os.messageBoxes.shown[0].title, "Zantrix Preflect");
     EXPECT_EQ(os.messageBoxes.shown[0].style, 36u);
     if (!c.opened) {

@@ -29,6 +29,8 @@ class TestForm : public platform::Form {
   platform::ControlArray* rows = nullptr;
   platform::ControlArray* buttons = nullptr;
   Control* line = nullptr;
+  Control* bar = nullptr;
+  std::vector<int> changes;  // the bar's value at each Change
 
   using Form::SetBorderStyle;
 
@@ -52,6 +54,8 @@ class TestForm : public platform::Form {
     (*buttons)[0].OnClick([this](int index) { Clicked(index); });
     line = &AddControl(ControlKind::Line, "Line1");
     line->SetLine(120, 1905, 5880, 1905);
+    bar = &AddControl(ControlKind::VScrollBar, "vsbRows");
+    bar->OnChange([this](int) { changes.push_back(bar->Value()); });
     if (withMenu) {
       AddMenu("mnuHelp", "&Help");
       AddMenu("mnuHelp_About", "&About", "mnuHelp");
@@ -113,7 +117,7 @@ TEST_F(Forms, LoadBuildsTheDesignThenRunsFormLoadHidden) {
   EXPECT_EQ(form.hWnd(), Window().handle);
   EXPECT_EQ(platform::LoadedForms(), std::vector<platform::Form*>{&form});
   // Every control reached the window, menus aside.
-  EXPECT_EQ(Window().created.size(), 4u);
+  EXPECT_EQ(Window().created.size(), 5u);
 }
 
 TEST_F(Forms, LoadingTwiceChangesNothing) {
@@ -265,6 +269,33 @@ TEST_F(Forms, NewArrayMembersShareMemberZerosHandlers) {
   form.OnClicked(acquire);
   form.OnClicked((*form.buttons)[0]);
   EXPECT_EQ(form.clicks, (std::vector<int>{3, 0}));
+}
+
+TEST_F(Forms, ScrollBarsKeepTheirValueInRange) {
+  form.Load();
+  Control& bar = *form.bar;
+  bar.SetRange(0, 31);
+  bar.SetChanges(0, 9);
+  EXPECT_EQ(bar.SmallChange(), 1);
+  EXPECT_EQ(bar.LargeChange(), 9);
+  struct Case {
+    int moveTo;
+    int value;
+  };
+  // Only the user's moves that change the value raise Change.
+  for (const Case& c : {Case{5, 5}, Case{5, 5}, Case{40, 31}, Case{-3, 0}, Case{0, 0}}) {
+    form.OnScrolled(bar, c.moveTo);
+    EXPECT_EQ(bar.Value(), c.value) << c.moveTo;
+  }
+  EXPECT_EQ(form.changes, (std::vector<int>{5, 31, 0}));
+
+  bar.SetValue(20);
+  bar.SetRange(0, 6);  // a shorter range takes the value with it
+  EXPECT_EQ(bar.Value(), 6);
+  bar.SetRange(4, 2);
+  EXPECT_EQ(bar.Max(), 4);
+  EXPECT_EQ(bar.Value(), 4);
+  EXPECT_EQ(form.changes.size(), 3u);  // code never raises it
 }
 
 TEST_F(Forms, ArrayMisuseIsRefused) {
