@@ -52,14 +52,20 @@ void Control::SetWidth(double twips) { Move(p_.left, p_.top, twips, p_.height); 
 void Control::SetHeight(double twips) { Move(p_.left, p_.top, p_.width, twips); }
 
 void Control::Move(double left, double top, double width, double height) {
+  // Setting what is already there changes nothing on screen either: long
+  // layouts and progress loops repeat values a lot.
+  width = std::max(0.0, width);
+  height = std::max(0.0, height);
+  if (left == p_.left && top == p_.top && width == p_.width && height == p_.height) return;
   p_.left = left;
   p_.top = top;
-  p_.width = std::max(0.0, width);
-  p_.height = std::max(0.0, height);
+  p_.width = width;
+  p_.height = height;
   Changed(kAspectGeometry);
 }
 
 void Control::SetLine(double x1, double y1, double x2, double y2) {
+  if (x1 == p_.x1 && y1 == p_.y1 && x2 == p_.x2 && y2 == p_.y2) return;
   p_.x1 = x1;
   p_.y1 = y1;
   p_.x2 = x2;
@@ -68,16 +74,19 @@ void Control::SetLine(double x1, double y1, double x2, double y2) {
 }
 
 void Control::SetCaption(const std::string& text) {
+  if (text == p_.caption) return;
   p_.caption = text;
   Changed(kAspectText);
 }
 
 void Control::SetVisible(bool visible) {
+  if (visible == p_.visible) return;
   p_.visible = visible;
   Changed(kAspectVisible);
 }
 
 void Control::SetEnabled(bool enabled) {
+  if (enabled == p_.enabled) return;
   p_.enabled = enabled;
   Changed(kAspectEnabled);
 }
@@ -208,10 +217,9 @@ Control& ControlArray::Load(int index) {
   member.dblClick_ = first.dblClick_;
   member.change_ = first.change_;
   members_[index] = &member;
-  if (form_->window_) {
-    form_->window_->ControlCreated(member);
-    form_->window_->ZOrderChanged();
-  }
+  // New controls are in front; the window puts them there itself, so a long
+  // run of Loads does not restack every sibling each time.
+  if (form_->window_) form_->window_->ControlCreated(member);
   return member;
 }
 
@@ -435,10 +443,7 @@ void Form::ControlChanged(Control& control, unsigned aspects) {
 
 Control& Form::AddControl(ControlKind kind, const std::string& name) {
   Control& control = NewControl(kind, name, -1);
-  if (window_) {
-    window_->ControlCreated(control);
-    window_->ZOrderChanged();
-  }
+  if (window_) window_->ControlCreated(control);
   return control;
 }
 
@@ -455,10 +460,7 @@ Control& Form::AddArrayMember(ControlArray& array, int index) {
   Control& member = NewControl(array.kind_, array.name_, index);
   array.members_[index] = &member;
   array.design_[index] = true;
-  if (window_) {
-    window_->ControlCreated(member);
-    window_->ZOrderChanged();
-  }
+  if (window_) window_->ControlCreated(member);
   return member;
 }
 

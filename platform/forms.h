@@ -257,6 +257,7 @@ class FormWindow {
   // For the form's styles and current menu bar.
   virtual FrameExtents Frame() const = 0;
   virtual void FormChanged(unsigned aspects) = 0;
+  // In front of the controls created before it.
   virtual void ControlCreated(Control& control) = 0;
   virtual void ControlChanged(Control& control, unsigned aspects) = 0;
   virtual void ControlDestroyed(Control& control) = 0;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
+#include <vector>
 
 namespace platform::win32 {
 namespace {
@@ -62,6 +64,7 @@ class FormWin32 : public FormWindow {
   FrameExtents Frame() const override;
   void FormChanged(unsigned aspects) override;
   void ControlCreated(Control& control) override;
+  void Make(Control& control);
   void ControlChanged(Control& control, unsigned aspects) override;
   void ControlDestroyed(Control& control) override;
   void ZOrderChanged() override;
@@ -108,6 +111,7 @@ class FormWin32 : public FormWindow {
   RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given
   int wheel_ = 0;                // wheel movement short of a whole notch
   std::map<const Control*, Child> children_;
+  std::set<const Control*> pending_;  // controls without their window yet
   std::map<std::string, HFONT> fonts_;
   std::map<std::string, HBITMAP> bitmaps_;
 };
@@ -187,6 +191,19 @@ void FormWin32::FormChanged(unsigned aspects) {
 }
 
 void FormWin32::ControlCreated(Control& control) {
+  if (control.Kind() == ControlKind::Line || control.Kind() == ControlKind::Shape) {
+    InvalidatePainted();
+    return;
+  }
+  if (control.Kind() == ControlKind::Menu) return;
+  // Its window comes when it is first shown on a shown form: a form with
+  // thousands of rows, most never on screen, costs only the ones shown.
+  pending_.insert(&control);
+  if (control.Visible() && IsWindowVisible(hwnd_)) Make(control);
+}
+
+void FormWin32::Make(Control& control) {
+  pending_.erase(&control);
   const ControlProperties& p = control.Properties();
   const char* windowClass = nullptr;
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
@@ -212,8 +229,6 @@ void FormWin32::ControlCreated(Control& control) {
       break;
     case ControlKind::Line:
     case ControlKind::Shape:
-      InvalidatePainted();
-      return;
     case ControlKind::Menu:
       return;
   }
@@ -228,6 +243,18 @@ void FormWin32::ControlCreated(Control& control) {
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), FALSE);
   if (control.Kind() == ControlKind::Image) ApplyPicture(control, child);
   if (control.Kind() == ControlKind::VScrollBar) ApplyScroll(control, child);
+  // Behind the nearest control in front of it that has its window.
+  HWND after = HWND_TOP;
+  const std::vector<Control*>& order = form_.Controls();
+  auto at = std::find(order.begin(), order.end(), &control);
+  for (at = at == order.end() ? at : at + 1; at != order.end(); ++at) {
+    const auto front = children_.find(*at);
+    if (front != children_.end()) {
+      after = front->second.hwnd;
+      break;
+    }
+  }
+  SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Place(control, child, true);
   EnableWindow(hwnd, p.enabled);
   if (p.visible) ShowWindow(hwnd, SW_SHOWNA);
@@ -236,6 +263,11 @@ void FormWin32::ControlCreated(Control& control) {
 
 void FormWin32::ControlChanged(Control& control, unsigned aspects) {
   const ControlProperties& p = control.Properties();
+  if (pending_.count(&control)) {
+    // Made from the model as it then is.
+    if ((aspects & kAspectVisible) && p.visible && IsWindowVisible(hwnd_)) Make(control);
+    return;
+  }
   const auto found = children_.find(&control);
   if (found == children_.end()) {
     // Painted kinds: repaint what is beneath and above them.
@@ -278,10 +310,18 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
     EnableWindow(child.hwnd, p.enabled);
     InvalidateRect(child.hwnd, nullptr, TRUE);
   }
-  if (aspects & kAspectVisible) ShowWindow(child.hwnd, p.visible ? SW_SHOWNA : SW_HIDE);
+  if (aspects & kAspectVisible) {
+    // A hidden control keeps the focus it had, and the keyboard with it.
+    if (!p.visible && GetFocus() == child.hwnd) {
+      HWND next = GetNextDlgTabItem(hwnd_, child.hwnd, FALSE);
+      ::SetFocus(next && next != child.hwnd ? next : hwnd_);
+    }
+    ShowWindow(child.hwnd, p.visible ? SW_SHOWNA : SW_HIDE);
+  }
 }
 
 void FormWin32::ControlDestroyed(Control& control) {
+  if (pending_.erase(&control)) return;
   const auto found = children_.find(&control);
   if (found == children_.end()) {
     InvalidatePainted();
@@ -345,6 +385,8 @@ void FormWin32::MenusChanged() {
 }
 
 void FormWin32::Show() {
+  for (Control* control : form_.Controls())
+    if (pending_.count(control) && control->Visible()) Make(*control);
   ShowWindow(hwnd_, SW_SHOW);
   // Painted at once: the caller may hold the thread for a while.
   UpdateWindow(hwnd_);
@@ -494,6 +536,9 @@ void FormWin32::Place(const Control& control, Child& child, bool force) {
 }
 
 void FormWin32::InvalidatePainted() {
+  // Showing a hidden window paints all of it: layout done while hidden
+  // (hundreds of rows, each moving the lines) costs nothing here.
+  if (!IsWindowVisible(hwnd_)) return;
   // Transparent labels show what is painted beneath them: they go too.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }

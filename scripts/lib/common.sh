@@ -26,7 +26,13 @@ build_preset() {
 }
 
 # Creates the Wine prefix once; later calls only wait for the server.
+# `wine_init desktop` is for a person's display with a window manager;
+# otherwise Wine manages the windows itself, as there is none under Xvfb
+# (left to an absent manager, hiding or closing a window takes seconds,
+# and windows have no title bars).
 wine_init() {
+  local managed=N
+  [ "${1:-}" = desktop ] && managed=Y
   mkdir -p "$HOME"
   if [ ! -f "$WINEPREFIX/.initialised" ]; then
     echo "wine: initialising $WINEPREFIX"
@@ -36,6 +42,11 @@ wine_init() {
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.initialised"
+  fi
+  if [ "$(cat "$WINEPREFIX/.managed" 2>/dev/null)" != "$managed" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
+    wineserver -w
+    echo "$managed" > "$WINEPREFIX/.managed"
   fi
   browser_hook
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,16 +33,17 @@ std::vector<Child> Children(HWND parent) {
   return out;
 }
 
-const Child* Find(const std::vector<Child>& children, const std::string& text) {
+// Copies, so that a new look at the children leaves them valid.
+std::optional<Child> Find(const std::vector<Child>& children, const std::string& text) {
   for (const Child& c : children)
-    if (c.visible && c.text == text) return &c;
-  return nullptr;
+    if (c.visible && c.text == text) return c;
+  return std::nullopt;
 }
 
-std::vector<const Child*> Visible(const std::vector<Child>& children, const std::string& text) {
-  std::vector<const Child*> found;
+std::vector<Child> Visible(const std::vector<Child>& children, const std::string& text) {
+  std::vector<Child> found;
   for (const Child& c : children)
-    if (c.visible && c.text == text) found.push_back(&c);
+    if (c.visible && c.text == text) found.push_back(c);
   return found;
 }
 
@@ -77,7 +79,7 @@ bool WaitFile(const std::string& path) {
 bool WaitText(HWND parent, const std::string& text) {
   return gui::WaitFor([&]() -> HWND {
            const auto c = Children(parent);
-           const Child* f = Find(c, text);
+           const auto f = Find(c, text);
            return f ? f->hwnd : nullptr;
          },
          15000) != nullptr;
@@ -152,8 +154,8 @@ TEST_F(CheckWindowGui, AcquireRetestContinue) {
   ASSERT_NE(window, nullptr) << "no check window";
 
   auto children = Children(window);
-  const Child* first = Find(children, "Common Controls");
-  const Child* second = Find(children, "Frame Kit");
+  const auto first = Find(children, "Common Controls");
+  const auto second = Find(children, "Frame Kit");
   ASSERT_TRUE(first && second);
   // Rows at 2280 and 3135 twips, left 220, at 15 twips a pixel.
   EXPECT_EQ(first->rect.left, 15);
@@ -162,15 +164,15 @@ TEST_F(CheckWindowGui, AcquireRetestContinue) {
   EXPECT_EQ(first->cls, "Static");
   EXPECT_TRUE(Find(children, "Look below for the search results!  You are missing 1 required "
                              "components."));
-  const Child* perform = Find(children, "Perform Retest");
+  const auto perform = Find(children, "Perform Retest");
   ASSERT_TRUE(perform);
   EXPECT_EQ(perform->cls, "Button");
   EXPECT_EQ(perform->rect.top, 251);  // 3770 twips
   const auto acquire = Visible(children, "Acquire");
   ASSERT_EQ(acquire.size(), 1u);
-  EXPECT_EQ(acquire[0]->rect.left, 320);
-  EXPECT_EQ(acquire[0]->rect.top, 209);
-  HWND acquireButton = acquire[0]->hwnd;
+  EXPECT_EQ(acquire[0].rect.left, 320);
+  EXPECT_EQ(acquire[0].rect.top, 209);
+  HWND acquireButton = acquire[0].hwnd;
 
   // No leaves the button as it was.
   PostMessageA(acquireButton, BM_CLICK, 0, 0);
@@ -207,6 +209,86 @@ TEST_F(CheckWindowGui, AcquireRetestContinue) {
   EXPECT_TRUE(preflect.WaitExit(10000));
 }
 
+// The first product row on screen, from "Product <n>" labels; -1: none.
+int FirstProductShown(HWND window) {
+  int first = -1;
+  for (const Child& c : Children(window))
+    if (c.visible && c.text.rfind("Product ", 0) == 0) {
+      const int n = std::stoi(c.text.substr(8));
+      if (first < 0 || n < first) first = n;
+    }
+  return first;
+}
+
+TEST_F(CheckWindowGui, RowsBeyondTheScreenScroll) {
+  const int rows = 40;
+  std::string specs;
+  for (int i = 0; i < rows; ++i) {
+    const std::string name = "Product " + std::to_string(i);
+    specs += i % 2 == 0
+                 ? "<product name=\"" + name + "\"><fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\"/></product>\r\n"
+                 : "<product name=\"" + name + "\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
+                   "<remedy source=\"web\" location=\"http://www.zantrix.example/p" + std::to_string(i) + ".htm\"/></product>\r\n";
+  }
+  Specs(specs);
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr);
+
+  // The window stays inside the working area.
+  RECT work, outer, client;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  EXPECT_GE(outer.top, work.top);
+  EXPECT_LE(outer.bottom, work.bottom);
+
+  auto children = Children(window);
+  std::optional<Child> bar;
+  for (const Child& c : children)
+    if (c.visible && c.cls == "ScrollBar") bar = c;
+  ASSERT_TRUE(bar) << "no scroll bar";
+  EXPECT_EQ(bar->rect.right, client.right);
+  EXPECT_EQ(bar->rect.left, 405);  // right of the rows, 6075 twips
+  const auto perform = Find(children, "Perform Retest");
+  ASSERT_TRUE(perform);
+  EXPECT_LE(perform->rect.bottom, client.bottom);
+  EXPECT_EQ(FirstProductShown(window), 0);
+  const auto top = Find(children, "Product 0");
+  ASSERT_TRUE(top);
+  EXPECT_EQ(top->rect.top, 152);  // 2280 twips, as with rows that fit
+  EXPECT_FALSE(Find(children, "Product 39"));
+
+  // To the end: the last row and its Acquire button come into view.
+  SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), reinterpret_cast<LPARAM>(bar->hwnd));
+  children = Children(window);
+  const auto last = Find(children, "Product 39");
+  ASSERT_TRUE(last) << "the last row did not come into view";
+  EXPECT_LT(last->rect.bottom, perform->rect.top);
+  std::optional<Child> acquire;
+  for (const Child& c : Visible(children, "Acquire"))
+    if (c.rect.top == last->rect.top) acquire = c;
+  ASSERT_TRUE(acquire);
+  const int first = FirstProductShown(window);
+  EXPECT_GT(first, 0);
+  EXPECT_FALSE(Find(children, "Product 0"));
+
+  // A wheel notch up shows one row more at the top; a page down goes back.
+  SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(FirstProductShown(window), first - 1);
+  SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), reinterpret_cast<LPARAM>(bar->hwnd));
+  EXPECT_EQ(FirstProductShown(window), first);
+
+  PostMessageA(acquire->hwnd, BM_CLICK, 0, 0);
+  HWND box = WaitBox(preflect.pid());
+  ASSERT_NE(box, nullptr);
+  Answer(box, IDYES);
+  EXPECT_TRUE(gui::WaitFor([&]() -> HWND {
+    return LastBrowsed() == "http://www.zantrix.example/p39.htm" ? HWND(1) : nullptr;
+  }, 15000)) << "last address: " << LastBrowsed();
+  EXPECT_TRUE(preflect.Close(10000));
+}
+
 TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
   Specs("<product name=\"Chart Viewer\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
         "<remedy source=\"web\" location=\"http://www.zantrix.example/viewer.htm\"/></product>\r\n");
@@ -215,7 +297,7 @@ TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
   ASSERT_NE(window, nullptr);
   const auto acquire = Visible(Children(window), "Acquire");
   ASSERT_EQ(acquire.size(), 1u);
-  PostMessageA(acquire[0]->hwnd, BM_CLICK, 0, 0);
+  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
   HWND box = WaitBox(preflect.pid());
   ASSERT_NE(box, nullptr);
   EXPECT_NE(gui::MessageBoxText(box).find("Your default web browser will open"), std::string::npos);
@@ -241,7 +323,7 @@ TEST_F(CheckWindowGui, MissingFileNoThenYes) {
   Answer(question, IDNO);
   HWND window = WaitCheckWindow(preflect.pid());
   ASSERT_NE(window, nullptr);
-  const Child* perform = Find(Children(window), "Perform Test");
+  const auto perform = Find(Children(window), "Perform Test");
   ASSERT_TRUE(perform);
   EXPECT_EQ(Stamp(), "");
 

@@ -326,12 +326,13 @@ TEST_F(Real, ArrayMembersBecomeChildrenWhenLoaded) {
   Sample form;
   form.Show();
   platform::Control& second = form.rows->Load(1);
-  HWND child = Child(&second);
-  ASSERT_NE(child, nullptr);
-  EXPECT_FALSE(IsWindowVisible(child)) << "new members start hidden";
+  // New members start hidden, and without a window until first shown.
+  EXPECT_EQ(Child(&second), nullptr);
   second.SetCaption("File 2");
   second.SetTop(3135);
   second.SetVisible(true);
+  HWND child = Child(&second);
+  ASSERT_NE(child, nullptr);
   EXPECT_TRUE(IsWindowVisible(child));
   EXPECT_EQ(gui::Text(child), "File 2");
   EXPECT_EQ(Rect(ChildRect(child)), Rect({16, 209, 233, 33}));
