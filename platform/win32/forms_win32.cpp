@@ -64,7 +64,6 @@ class FormWin32 : public FormWindow {
   FrameExtents Frame() const override;
   void FormChanged(unsigned aspects) override;
   void ControlCreated(Control& control) override;
-  void Make(Control& control);
   void ControlChanged(Control& control, unsigned aspects) override;
   void ControlDestroyed(Control& control) override;
   void ZOrderChanged() override;
@@ -85,6 +84,8 @@ class FormWin32 : public FormWindow {
   };
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Creates the control's window from the model as it is now.
+  void Make(Control& control);
   int Px(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelX); }
   int Py(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelY); }
   HFONT FontFor(const Font& font);
