@@ -60,7 +60,6 @@ void frmSystemCheck::Build() {
   rowsShown_ = scrollRows_ = pageRows_ = 0;
   shownFirst_ = -1;
   widened_ = 0;
-  rowMissing_.clear();
 
   SetBorderStyle(platform::FormBorder::FixedSingle);
   SetMinButton(false);
@@ -275,12 +274,7 @@ void frmSystemCheck::ShowResults() {
     lblNote->SetCaption("Look below for the search results!  You are missing " +
                         std::to_string(rows - found) + " required components.");
     cmdPerform->SetCaption("Perform Retest");
-    if (!fits) {
-      rowMissing_.assign(static_cast<std::size_t>(rows), false);
-      for (int i = 0; i < rows; ++i)
-        rowMissing_[static_cast<std::size_t>(i)] = !requirements[static_cast<std::size_t>(i)].Found;
-      ScrollRows(rows);
-    }
+    if (!fits) ScrollRows(rows);
     return;
   }
   Label1->SetCaption("All required components found.  Click continue to load the simulator.");
@@ -296,12 +290,17 @@ void frmSystemCheck::ShowResults() {
 }
 
 void frmSystemCheck::HideRowsFrom(int first) {
-  for (int i = first; lblDisplayName->Exists(i); ++i) {
-    (*lblDisplayName)[i].SetVisible(false);
-    (*imgCheck)[i].SetVisible(false);
-    (*cmdAcquire)[i].SetVisible(false);
-  }
+  for (int i = first; lblDisplayName->Exists(i); ++i) HideRow(i);
 }
+
+void frmSystemCheck::HideRow(int i) {
+  for (platform::ControlArray* row : {lblDisplayName, imgCheck, cmdAcquire})
+    (*row)[i].SetVisible(false);
+}
+
+double frmSystemCheck::RowPitch() const { return (*lblDisplayName)[0].Height() + 360; }
+
+double frmSystemCheck::RowTop(int slot) const { return Line2->Y1() + 360 + slot * RowPitch(); }
 
 void frmSystemCheck::ScrollRows(int rows) {
   const double bar = Screen().scrollBarWidth;
@@ -320,11 +319,9 @@ void frmSystemCheck::ScrollRows(int rows) {
   SetLineY(*Line4, cmdPerform->Top() - 50);
   SetLineY(*Line3, Line4->Y1() - 15);
 
-  const double firstTop = Line2->Y1() + 360;
-  const double pitch = (*lblDisplayName)[0].Height() + 360;
   // A row needs its pitch less the 285 twips between the last one and
   // the separator.
-  pageRows_ = std::max(1, static_cast<int>((Line3->Y1() + 285 - firstTop) / pitch));
+  pageRows_ = std::max(1, static_cast<int>((Line3->Y1() + 285 - RowTop(0)) / RowPitch()));
   scrollRows_ = rows;
 
   const double barTop = Line2->Y1() + 45;
@@ -333,9 +330,7 @@ void frmSystemCheck::ScrollRows(int rows) {
   vsbRows->SetChanges(1, pageRows_);
   const int first = vsbRows->Value();
   for (int i = 0; i < rows; ++i)
-    if (i < first || i >= first + pageRows_)
-      for (platform::ControlArray* row : {lblDisplayName, imgCheck, cmdAcquire})
-        (*row)[i].SetVisible(false);
+    if (i < first || i >= first + pageRows_) HideRow(i);
   shownFirst_ = -1;
   ShowRowsFrom(first);
   vsbRows->SetVisible(true);
@@ -346,13 +341,9 @@ void frmSystemCheck::ShowRowsFrom(int first) {
   // Only the rows that were on screen and the ones that come on change.
   if (shownFirst_ >= 0)
     for (int i = shownFirst_; i < std::min(scrollRows_, shownFirst_ + pageRows_); ++i)
-      if (i < first || i >= last)
-        for (platform::ControlArray* row : {lblDisplayName, imgCheck, cmdAcquire})
-          (*row)[i].SetVisible(false);
-  const double firstTop = Line2->Y1() + 360;
-  const double pitch = (*lblDisplayName)[0].Height() + 360;
+      if (i < first || i >= last) HideRow(i);
   for (int i = first; i < last; ++i) {
-    const double top = firstTop + (i - first) * pitch;
+    const double top = RowTop(i - first);
     platform::Control& name = (*lblDisplayName)[i];
     name.SetTop(top);
     name.SetVisible(true);
@@ -361,7 +352,8 @@ void frmSystemCheck::ShowRowsFrom(int first) {
     icon.SetVisible(true);
     platform::Control& acquire = (*cmdAcquire)[i];
     acquire.SetTop(top);
-    acquire.SetVisible(rowMissing_[static_cast<std::size_t>(i)]);
+    // A missing row is the one showing the missing icon.
+    acquire.SetVisible((*imgCheck)[i].Picture() == (*imgValid)[0].Picture());
   }
   shownFirst_ = first;
 }

@@ -4,7 +4,6 @@
 // offers "Continue" once everything is found.
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/forms.h"
 
@@ -32,6 +31,11 @@ class frmSystemCheck : public platform::Form {
   void ShowResults();
   // Rows past the last one laid out (left from a longer earlier test).
   void HideRowsFrom(int first);
+  void HideRow(int i);
+  // Rows in the scrolling area: the place of its slot-th row, as the
+  // layout spaces them.
+  double RowPitch() const;
+  double RowTop(int slot) const;
   void StartSimulatorAndClose();
   // When the rows need more height than the screen has: the window keeps
   // the working area's height, the main button stays at its bottom and the
@@ -68,7 +72,6 @@ class frmSystemCheck : public platform::Form {
   int pageRows_ = 0;     // rows the area holds
   int shownFirst_ = -1;  // first row on screen
   double widened_ = 0;   // twips the window grew for the bar
-  std::vector<bool> rowMissing_;
 };
 
 // The one check window of the program.

@@ -94,6 +94,7 @@ class FormWin32 : public FormWindow {
   void ApplyPicture(const Control& control, Child& child);
   void ApplyScroll(const Control& control, const Child& child);
   void Scrolled(HWND bar, int request);
+  void MoveBar(Control& bar, long long value);
   void Wheel(int delta);
   void InvalidatePainted();
   void PaintForm(HDC dc);
@@ -445,7 +446,7 @@ void FormWin32::ApplyScroll(const Control& control, const Child& child) {
   SetScrollInfo(child.hwnd, SB_CTL, &info, TRUE);
 }
 
-// Both may unload the form: nothing after the call into the model.
+// These may unload the form: nothing after the call into the model.
 void FormWin32::Scrolled(HWND bar, int request) {
   Control* control = form_.ControlById(GetDlgCtrlID(bar));
   if (!control || control->Kind() != ControlKind::VScrollBar) return;
@@ -471,7 +472,12 @@ void FormWin32::Scrolled(HWND bar, int request) {
     default:
       return;  // SB_ENDSCROLL
   }
-  form_.OnScrolled(*control, static_cast<int>(std::clamp<long long>(value, p.min, p.max)));
+  MoveBar(*control, value);
+}
+
+void FormWin32::MoveBar(Control& bar, long long value) {
+  // Wide arithmetic, so no step wraps around before the bar's own limits.
+  form_.OnScrolled(bar, static_cast<int>(std::clamp<long long>(value, bar.Min(), bar.Max())));
 }
 
 void FormWin32::Wheel(int delta) {
@@ -483,9 +489,7 @@ void FormWin32::Wheel(int delta) {
   for (Control* control : form_.Controls()) {
     if (control->Kind() != ControlKind::VScrollBar || !control->Visible() || !control->Enabled())
       continue;
-    const long long value =
-        static_cast<long long>(control->Value()) - static_cast<long long>(notches) * control->SmallChange();
-    form_.OnScrolled(*control, static_cast<int>(std::clamp<long long>(value, control->Min(), control->Max())));
+    MoveBar(*control, control->Value() - static_cast<long long>(notches) * control->SmallChange());
     return;
   }
 }

@@ -117,6 +117,11 @@ std::string LastBrowsed() {
   return last;
 }
 
+bool WaitBrowsed(const std::string& address) {
+  return gui::WaitFor([&]() -> HWND { return LastBrowsed() == address ? HWND(1) : nullptr; },
+                      15000) != nullptr;
+}
+
 struct CheckWindowGui : ::testing::Test {
   std::string stage = gui::MakeStage("check");
   CheckWindowGui() {
@@ -283,9 +288,7 @@ TEST_F(CheckWindowGui, RowsBeyondTheScreenScroll) {
   HWND box = WaitBox(preflect.pid());
   ASSERT_NE(box, nullptr);
   Answer(box, IDYES);
-  EXPECT_TRUE(gui::WaitFor([&]() -> HWND {
-    return LastBrowsed() == "http://www.zantrix.example/p39.htm" ? HWND(1) : nullptr;
-  }, 15000)) << "last address: " << LastBrowsed();
+  EXPECT_TRUE(WaitBrowsed("http://www.zantrix.example/p39.htm")) << "last address: " << LastBrowsed();
   EXPECT_TRUE(preflect.Close(10000));
 }
 
@@ -302,9 +305,7 @@ TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
   ASSERT_NE(box, nullptr);
   EXPECT_NE(gui::MessageBoxText(box).find("Your default web browser will open"), std::string::npos);
   Answer(box, IDYES);
-  EXPECT_TRUE(gui::WaitFor([&]() -> HWND {
-    return LastBrowsed() == "http://www.zantrix.example/viewer.htm" ? HWND(1) : nullptr;
-  }, 15000)) << "last address: " << LastBrowsed();
+  EXPECT_TRUE(WaitBrowsed("http://www.zantrix.example/viewer.htm")) << "last address: " << LastBrowsed();
   EXPECT_TRUE(preflect.Close(10000));
 }
 
