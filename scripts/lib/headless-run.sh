@@ -29,6 +29,6 @@ while IFS= read -r line; do
       ;;
     *) echo "$line" ;;
   esac
-done < <(cd "$folder" && wine "$walker" "$(winpath "$folder")" 2>/dev/null; echo "demo: walkthrough ended ($?)")
+done < <(cd "$folder" && "$WINE" "$walker" "$(winpath "$folder")" 2>/dev/null; echo "demo: walkthrough ended ($?)")
 wineserver -k 2>/dev/null || true
 exit $status
