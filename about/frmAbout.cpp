@@ -12,7 +12,6 @@ using platform::FitSteps;
 
 namespace {
 
-constexpr long kErrorAccessDenied = 5;
 constexpr std::size_t kValueBufferSize = 1024;
 
 const platform::Font kLabelFont{"MS Sans Serif", 9.75, false, false};
@@ -43,7 +42,6 @@ void DesignLine(platform::Control& line, platform::Color color, int pixels, doub
   line.SetLine(x1, y1, x2, y2);
 }
 
-void SetLineY(platform::Control& line, double y) { line.SetLine(line.X1(), y, line.X2(), y); }
 
 std::string HexByte(unsigned char byte) {
   static const char digits[] = "0123456789ABCDEF";
@@ -159,8 +157,8 @@ void frmAbout::Form_Load() {
   lblTitle->SetCaption(title);
   lblDescription->SetCaption(os.app->FileDescription());
 
-  SetLineY((*Line1)[0], Bottom(*lblDescription) + 15);
-  SetLineY((*Line1)[1], (*Line1)[0].Y1() + 15);
+  (*Line1)[0].SetLineY(Bottom(*lblDescription) + 15);
+  (*Line1)[1].SetLineY((*Line1)[0].Y1() + 15);
 
   lblDisclaimer->SetTop((*Line1)[1].Y1() + 25);
   lblDisclaimer->SetFontSize(8);
@@ -198,8 +196,9 @@ void frmAbout::picIcon_DblClick() {
                                            platform::kMbYesNo | platform::kMbIconQuestion);
   if (answer != platform::kIdYes) return;
   // Not reported when it fails: there is nothing the user could do about it.
+  std::intptr_t ignored = 0;
   os.shell->Execute("Open", about::kVendorHomePage, std::nullopt, os.app->ExecutableFolder(),
-                    platform::kSwShowNormal);
+                    platform::kSwShowNormal, ignored);
 }
 
 void frmAbout::StartSysInfo() {
@@ -219,9 +218,10 @@ void frmAbout::StartSysInfo() {
     }
     // Quoted, so that a path with blanks (as the tool's usual folder has)
     // cannot start a program named by its first words.
-    if (found) started = os.shell->StartProgram(path.empty() || path.front() == '"'
-                                                    ? path
-                                                    : "\"" + path + "\"");
+    if (found)
+      started = os.shell->StartProgram(path.empty() || path.front() == '"' ? path
+                                                                           : "\"" + path + "\"") ==
+                platform::kOk;
   } catch (const std::exception&) {
     started = false;
   }
@@ -232,19 +232,18 @@ bool frmAbout::GetKeyValue(std::int32_t KeyRoot, const std::string& KeyName,
                            const std::string& SubKeyRef, std::string& KeyVal) {
   const platform::Services& os = platform::Os();
   platform::Registry& registry = *os.registry;
-  platform::RegKeyHandle key = 0;
-  long status = registry.OpenKey(KeyRoot, KeyName, kKeyAccess, key);
-  if (status == kErrorAccessDenied)
-    status = registry.OpenKey(KeyRoot, KeyName, kKeyReadAccess, key);
-  if (status != 0) {
-    registry.CloseKey(key);
+  platform::ScopedKey key(registry);
+  platform::Status status = registry.OpenKey(KeyRoot, KeyName, kKeyAccess, key.Receive());
+  if (status == platform::kErrorAccessDenied)
+    status = registry.OpenKey(KeyRoot, KeyName, kKeyReadAccess, key.Receive());
+  if (status != platform::kOk) {
     KeyVal.clear();
     return false;
   }
   std::string data(kValueBufferSize, '\0');
   std::uint32_t type = 0;
-  status = registry.QueryValueData(key, SubKeyRef, type, data);
-  registry.CloseKey(key);
+  status = registry.QueryValueData(key.get(), SubKeyRef, type, data);
+  key.Close();
   // Larger than the buffer, or nothing at all to convert.
   if (status != 0 || data.empty()) {
     KeyVal.clear();

@@ -10,8 +10,10 @@ const char* const kSimulator = "Zantrix_Quillon.exe";
 
 std::intptr_t ShellOpen(const std::string& file, const std::string& directory,
                         const std::string& /*parameters*/) {
-  return platform::Os().shell->Execute("Open", file, std::string(), directory,
-                                       platform::kSwShowDefault);
+  std::intptr_t result = 0;
+  platform::Os().shell->Execute("Open", file, std::string(), directory, platform::kSwShowDefault,
+                                result);
+  return result;
 }
 
 std::string ProgramFolder() { return platform::Os().app->ExecutableFolder(); }

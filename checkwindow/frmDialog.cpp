@@ -87,9 +87,7 @@ std::int16_t frmDialog::TheBar() {
 
 void frmDialog::SetTheBar(std::int16_t iNewValue) {
   Load();
-  if (iNewValue > 100) iNewValue = 100;
-  if (iNewValue < 0) iNewValue = 0;
-  UpdateBar(iNewValue);
+  UpdateBar(modCheck::ClampBar(iNewValue));
 }
 
 void frmDialog::UpdateBar(std::int16_t iValue) {

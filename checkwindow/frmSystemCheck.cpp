@@ -33,7 +33,12 @@ void DesignSeparator(platform::Control& dark, platform::Control& light, double x
   light.SetLine(x1, y + 15, x2, y + 15);
 }
 
-void SetLineY(platform::Control& line, double y) { line.SetLine(line.X1(), y, line.X2(), y); }
+// The rows: 360 twips between one row's label and the next, the icon 75
+// twips above its label, the bottom separator 285 twips above where a next
+// row would start.
+constexpr double kRowGap = 360;
+constexpr double kIconRaise = 75;
+constexpr double kSeparatorRise = 285;
 
 }  // namespace
 
@@ -219,6 +224,9 @@ void frmSystemCheck::cmdPerform_Click() {
     top = std::max(screen.workTop, std::min(top, screen.workTop + screen.workHeight - Height()));
   Move((screen.width - Width()) / 2, top, Width(), Height());
   platform::DoEvents();
+  // A message that waited (a close from outside, a queued click) may have
+  // closed the checker; showing the window now would load it again.
+  if (!IsLoaded()) return;
   dialog.Unload();
   Show();
 }
@@ -227,8 +235,6 @@ void frmSystemCheck::ShowResults() {
   const auto& requirements = modCheck::Requirements;
   const int rows = static_cast<int>(requirements.size()) - 1;
   EndScrolling();
-  // Whole twips, in 32 bits: long lists must not wrap around.
-  std::int32_t top = static_cast<std::int32_t>(Line2->Y1()) + 360;
   int found = 0;
   for (int i = 0; i < rows; ++i) {
     const modCheck::Requirement& entry = requirements[static_cast<std::size_t>(i)];
@@ -237,31 +243,21 @@ void frmSystemCheck::ShowResults() {
       imgCheck->Load(i);
       cmdAcquire->Load(i);
     }
-    platform::Control& name = (*lblDisplayName)[i];
-    name.SetTop(top);
-    name.SetLeft(220);
-    name.SetCaption(entry.ProductName);
-    name.SetVisible(true);
-
-    platform::Control& icon = (*imgCheck)[i];
-    icon.SetPicture((*imgValid)[entry.Found ? 1 : 0].Picture());
-    icon.SetTop(top - 75);
-    icon.SetLeft(4080);
-    icon.SetVisible(true);
-
-    platform::Control& acquire = (*cmdAcquire)[i];
-    acquire.SetVisible(!entry.Found);
-    acquire.SetTop(top);
-    acquire.SetLeft(4800);
-    acquire.SetEnabled(true);
-
+    (*lblDisplayName)[i].SetLeft(220);
+    (*lblDisplayName)[i].SetCaption(entry.ProductName);
+    (*imgCheck)[i].SetPicture((*imgValid)[entry.Found ? 1 : 0].Picture());
+    (*imgCheck)[i].SetLeft(4080);
+    (*cmdAcquire)[i].SetLeft(4800);
+    (*cmdAcquire)[i].SetEnabled(true);
+    PlaceRow(i, RowTop(i), !entry.Found);
     if (entry.Found) ++found;
-    top += static_cast<std::int32_t>(name.Height()) + 360;
-    SetLineY(*Line3, top - 285);
-    SetLineY(*Line4, Line3->Y1() + 15);
-    cmdPerform->SetTop(Line4->Y1() + 50);
-    cmdPerform->SetLeft(ClientWidth() / 2 - cmdPerform->Width() / 2);
   }
+  // Below the last row, however long the list: row places are worked out
+  // in double precision, so they do not wrap around past 32767 twips.
+  Line3->SetLineY(RowTop(rows) - kSeparatorRise);
+  Line4->SetLineY(Line3->Y1() + 15);
+  cmdPerform->SetTop(Line4->Y1() + 50);
+  cmdPerform->SetLeft(ClientWidth() / 2 - cmdPerform->Width() / 2);
   HideRowsFrom(rows);
   rowsShown_ = rows;
 
@@ -298,9 +294,23 @@ void frmSystemCheck::HideRow(int i) {
     (*row)[i].SetVisible(false);
 }
 
-double frmSystemCheck::RowPitch() const { return (*lblDisplayName)[0].Height() + 360; }
+double frmSystemCheck::RowPitch() const { return (*lblDisplayName)[0].Height() + kRowGap; }
 
-double frmSystemCheck::RowTop(int slot) const { return Line2->Y1() + 360 + slot * RowPitch(); }
+double frmSystemCheck::RowTop(int slot) const {
+  return Line2->Y1() + kRowGap + slot * RowPitch();
+}
+
+void frmSystemCheck::PlaceRow(int i, double top, bool offerAcquire) {
+  platform::Control& name = (*lblDisplayName)[i];
+  name.SetTop(top);
+  name.SetVisible(true);
+  platform::Control& icon = (*imgCheck)[i];
+  icon.SetTop(top - kIconRaise);
+  icon.SetVisible(true);
+  platform::Control& acquire = (*cmdAcquire)[i];
+  acquire.SetTop(top);
+  acquire.SetVisible(offerAcquire);
+}
 
 void frmSystemCheck::ScrollRows(int rows) {
   const double bar = Screen().scrollBarWidth;
@@ -316,12 +326,13 @@ void frmSystemCheck::ScrollRows(int rows) {
   // from it as the fitted layout has them.
   cmdPerform->SetTop(ClientHeight() - 25 - cmdPerform->Height());
   cmdPerform->SetLeft(ClientWidth() / 2 - cmdPerform->Width() / 2);
-  SetLineY(*Line4, cmdPerform->Top() - 50);
-  SetLineY(*Line3, Line4->Y1() - 15);
+  Line4->SetLineY(cmdPerform->Top() - 50);
+  Line3->SetLineY(Line4->Y1() - 15);
 
-  // A row needs its pitch less the 285 twips between the last one and
-  // the separator.
-  pageRows_ = std::max(1, static_cast<int>((Line3->Y1() + 285 - RowTop(0)) / RowPitch()));
+  // A row needs its pitch less the room between the last one and the
+  // separator.
+  pageRows_ =
+      std::max(1, static_cast<int>((Line3->Y1() + kSeparatorRise - RowTop(0)) / RowPitch()));
   scrollRows_ = rows;
 
   const double barTop = Line2->Y1() + 45;
@@ -342,19 +353,9 @@ void frmSystemCheck::ShowRowsFrom(int first) {
   if (shownFirst_ >= 0)
     for (int i = shownFirst_; i < std::min(scrollRows_, shownFirst_ + pageRows_); ++i)
       if (i < first || i >= last) HideRow(i);
-  for (int i = first; i < last; ++i) {
-    const double top = RowTop(i - first);
-    platform::Control& name = (*lblDisplayName)[i];
-    name.SetTop(top);
-    name.SetVisible(true);
-    platform::Control& icon = (*imgCheck)[i];
-    icon.SetTop(top - 75);
-    icon.SetVisible(true);
-    platform::Control& acquire = (*cmdAcquire)[i];
-    acquire.SetTop(top);
-    // A missing row is the one showing the missing icon.
-    acquire.SetVisible((*imgCheck)[i].Picture() == (*imgValid)[0].Picture());
-  }
+  // A missing row is the one showing the missing icon.
+  for (int i = first; i < last; ++i)
+    PlaceRow(i, RowTop(i - first), (*imgCheck)[i].Picture() == (*imgValid)[0].Picture());
   shownFirst_ = first;
 }
 

@@ -36,6 +36,9 @@ class frmSystemCheck : public platform::Form {
   // layout spaces them.
   double RowPitch() const;
   double RowTop(int slot) const;
+  // Row i's label at `top`, its icon and, for a missing row, its Acquire
+  // button beside it; all shown.
+  void PlaceRow(int i, double top, bool offerAcquire);
   void StartSimulatorAndClose();
   // When the rows need more height than the screen has: the window keeps
   // the working area's height, the main button stays at its bottom and the

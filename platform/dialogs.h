@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error.h"
+
 namespace platform {
 
 inline constexpr std::uint32_t kMbOk = 0x0;
@@ -10,7 +12,6 @@ inline constexpr std::uint32_t kMbOkCancel = 0x1;
 inline constexpr std::uint32_t kMbYesNo = 0x4;
 inline constexpr std::uint32_t kMbIconStop = 0x10;
 inline constexpr std::uint32_t kMbIconQuestion = 0x20;
-inline constexpr std::uint32_t kMbIconExclamation = 0x30;
 inline constexpr std::uint32_t kMbIconInformation = 0x40;
 
 inline constexpr int kIdOk = 1;
@@ -28,9 +29,10 @@ class MessageBoxes {
 class SystemMessages {
  public:
   virtual ~SystemMessages() = default;
-  // The system's message text for an error code (from the system's message
-  // table, default language); empty when it has none.
-  virtual std::string Describe(long code) = 0;
+  // The system's message text for a status (from the system's message
+  // table, default language), as the system writes it with its line
+  // break; empty when it has none.
+  virtual std::string Describe(Status status) = 0;
 };
 
 }  // namespace platform

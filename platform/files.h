@@ -1,8 +1,10 @@
 #pragma once
 // File system queries and changes at the level the checker needs them.
-// Paths are UTF-8. Failures that callers may let propagate throw OsError.
+// Paths are UTF-8. Failures are reported as a Status (platform/error.h).
 #include <optional>
 #include <string>
+
+#include "platform/error.h"
 
 namespace platform {
 
@@ -16,18 +18,19 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
   // Directory search for a pattern (wildcards allowed in the last part):
-  // the name, without folder, of the first entry of the given kinds. A
-  // pattern the system rejects finds nothing.
+  // the name, without folder, of the first entry of the given kinds; none
+  // when nothing matches, also for a pattern the system rejects.
   virtual std::optional<std::string> FindFirst(const std::string& pattern,
                                                EntryKinds kinds) = 0;
-  // Whether the file opens for reading (shared read, existing file only).
-  virtual bool CanOpenForRead(const std::string& path) = 0;
-  // The whole file's bytes.
-  virtual std::string ReadAll(const std::string& path) = 0;
-  virtual void CreateFolder(const std::string& path) = 0;
+  // Opens the file for reading (shared read, existing file only) and
+  // closes it at once.
+  virtual Status TryOpenForRead(const std::string& path) = 0;
+  // The whole file's bytes; `bytes` is untouched on failure.
+  virtual Status ReadAll(const std::string& path, std::string& bytes) = 0;
+  virtual Status CreateFolder(const std::string& path) = 0;
   // Creates or replaces the file with exactly `bytes`.
-  virtual void WriteFile(const std::string& path, const std::string& bytes) = 0;
-  virtual void DeleteFile(const std::string& path) = 0;
+  virtual Status WriteFile(const std::string& path, const std::string& bytes) = 0;
+  virtual Status DeleteFile(const std::string& path) = 0;
 };
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error.h"
+
 namespace platform {
 
 inline constexpr int kCsidlPersonal = 5;          // the user's documents
@@ -14,10 +16,13 @@ inline constexpr int kCsidlCommonAppData = 35;    // machine-wide application da
 class SystemFolders {
  public:
   virtual ~SystemFolders() = default;
-  // Special folder path (owner window 1, access token -1). Returns the
-  // HRESULT; `buffer` keeps its length.
-  virtual long GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) = 0;
-  // The temporary folder; returns the length the system reported (0: failure).
+  // Special folder path (owner window 1, access token -1); `buffer` keeps
+  // its length. A call that answers without a path fails too.
+  virtual Status GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) = 0;
+  // These answer as the system calls do, with the length of the text they
+  // wrote, or the buffer size they need, and 0 when they failed: the
+  // callers' buffer logic is built on those answers.
+  // The temporary folder.
   virtual std::uint32_t GetTempPath(std::string& buffer) = 0;
   virtual std::uint32_t GetSystemDirectory(std::string& buffer) = 0;
   virtual std::uint32_t GetWindowsDirectory(std::string& buffer) = 0;

@@ -4,6 +4,9 @@
 // Key and value names are UTF-8; value data are the raw stored bytes.
 #include <cstdint>
 #include <string>
+#include <utility>
+
+#include "platform/error.h"
 
 namespace platform {
 
@@ -32,22 +35,56 @@ struct RegValueInfo {
 class Registry {
  public:
   virtual ~Registry() = default;
-  // Returns the system status (0 success); `key` is left 0 on failure.
-  virtual long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+  // `key` is left 0 on failure.
+  virtual Status OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                        RegKeyHandle& key) = 0;
   // Opens the key, creating missing parts, non-volatile, default security.
-  virtual long CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+  virtual Status CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                          RegKeyHandle& key) = 0;
   // The value's stored type and data size, without reading the data.
-  virtual long QueryValueInfo(RegKeyHandle key, const std::string& valueName,
+  virtual Status QueryValueInfo(RegKeyHandle key, const std::string& valueName,
                               RegValueInfo& info) = 0;
   // Reads at most data.size() bytes; `data` is cut to the bytes the system
   // reported, never longer than it was. `type` receives the stored type.
-  virtual long QueryValueData(RegKeyHandle key, const std::string& valueName,
+  virtual Status QueryValueData(RegKeyHandle key, const std::string& valueName,
                               std::uint32_t& type, std::string& data) = 0;
-  virtual long SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+  virtual Status SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
                         const std::string& data) = 0;
   virtual void CloseKey(RegKeyHandle key) = 0;
+};
+
+// An open key that closes itself when it goes. It can be moved, not
+// copied, so no path can leak the key or close it twice.
+class ScopedKey {
+ public:
+  explicit ScopedKey(Registry& registry) : registry_(&registry) {}
+  ~ScopedKey() { Close(); }
+  ScopedKey(ScopedKey&& other) noexcept
+      : registry_(other.registry_), key_(std::exchange(other.key_, 0)) {}
+  ScopedKey& operator=(ScopedKey&& other) noexcept {
+    if (this != &other) {
+      Close();
+      registry_ = other.registry_;
+      key_ = std::exchange(other.key_, 0);
+    }
+    return *this;
+  }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+
+  RegKeyHandle get() const { return key_; }
+  // For the call that opens it: closes what is held and hands out the slot.
+  RegKeyHandle& Receive() {
+    Close();
+    return key_;
+  }
+  void Close() {
+    if (key_) registry_->CloseKey(std::exchange(key_, 0));
+  }
+
+ private:
+  Registry* registry_;
+  RegKeyHandle key_ = 0;
 };
 
 }  // namespace platform

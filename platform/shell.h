@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/error.h"
+
 namespace platform {
 
 inline constexpr int kSwShowNormal = 1;
@@ -13,13 +15,15 @@ class Shell {
  public:
   virtual ~Shell() = default;
   // The desktop window is the owner. No `parameters` passes a null pointer.
-  // Returns the shell's result: above 32 is success.
-  virtual std::intptr_t Execute(const std::string& verb, const std::string& file,
-                                const std::optional<std::string>& parameters,
-                                const std::string& directory, int show) = 0;
+  // `shellResult` receives the shell's own answer (above 32 is success),
+  // which some callers hand on unchanged.
+  virtual Status Execute(const std::string& verb, const std::string& file,
+                         const std::optional<std::string>& parameters,
+                         const std::string& directory, int show,
+                         std::intptr_t& shellResult) = 0;
   // Starts a program by its command line in a normal window that takes the
-  // focus, without waiting for it; false when it could not be started.
-  virtual bool StartProgram(const std::string& commandLine) = 0;
+  // focus, without waiting for it.
+  virtual Status StartProgram(const std::string& commandLine) = 0;
 };
 
 }  // namespace platform

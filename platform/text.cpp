@@ -48,6 +48,12 @@ std::string TrimSpaces(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
+std::string TrimLineEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
 std::string WithTrailingBackslash(std::string text) {
   if (text.empty() || text.back() != '\\') text += '\\';
   return text;

@@ -17,6 +17,9 @@ std::size_t FindNoCase(std::string_view haystack, std::string_view needle,
 // Leading and trailing blanks (spaces only) removed.
 std::string TrimSpaces(std::string_view text);
 
+// Trailing line breaks and blanks removed, as system message texts end.
+std::string TrimLineEnd(std::string text);
+
 // Appends one backslash unless the text already ends with one.
 std::string WithTrailingBackslash(std::string text);
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
+
 namespace platform {
 
 struct FixedFileInfo {
@@ -18,9 +20,9 @@ class VersionInfo {
   // Size of the file's version resource; 0 or less when it has none.
   virtual std::int32_t GetSize(const std::string& path) = 0;
   // Reads the resource into `data`, which the caller sized.
-  virtual bool GetData(const std::string& path, std::vector<std::uint8_t>& data) = 0;
+  virtual Status GetData(const std::string& path, std::vector<std::uint8_t>& data) = 0;
   // The fixed block of a resource read by GetData; none when the resource
-  // holds no valid one.
+  // holds no valid one (an answer, not a failure).
   virtual std::optional<FixedFileInfo> QueryFixed(const std::vector<std::uint8_t>& data) = 0;
 };
 

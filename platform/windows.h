@@ -19,12 +19,10 @@ inline constexpr int kSmCyIcon = 12;
 inline constexpr int kSmCxSmIcon = 49;
 inline constexpr int kSmCySmIcon = 50;
 
-inline constexpr unsigned kImageBitmap = 0;
 inline constexpr unsigned kImageIcon = 1;
 inline constexpr unsigned kLrShared = 0x8000;
 
 inline constexpr unsigned kWmSetIcon = 0x80;
-inline constexpr unsigned kWmGetIcon = 0x7F;
 inline constexpr std::uintptr_t kIconSmall = 0;
 inline constexpr std::uintptr_t kIconBig = 1;
 

@@ -22,8 +22,6 @@ namespace {
 
 using platform::Os;
 
-constexpr std::int32_t kOpenFailed = 110;  // ERROR_OPEN_FAILED
-
 // ---- tags ----------------------------------------------------------------
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
@@ -155,11 +153,11 @@ void ReadTags(std::string_view bytes) {
 }
 
 std::int32_t ReportOpenFailure() {
-  std::string text = Os().messages->Describe(kOpenFailed);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  // Always the text for "open failed", whatever the reason was.
+  std::string text = platform::TrimLineEnd(Os().messages->Describe(platform::kErrorOpenFailed));
   if (text.empty()) text = "The requirements file could not be opened.";
   Os().messageBoxes->Show(text, "Error", platform::kMbOk | platform::kMbIconStop);
-  return kOpenFailed;
+  return platform::kErrorOpenFailed;
 }
 
 // ---- folder tokens -------------------------------------------------------
@@ -237,7 +235,7 @@ std::optional<FileVersionParts> ReadFileVersion(const std::string& path) {
   const std::int32_t size = versions.GetSize(path);
   if (size <= 0 || size > kMaxVersionInfoSize) return std::nullopt;
   std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
-  if (!versions.GetData(path, data)) return std::nullopt;
+  if (versions.GetData(path, data) != platform::kOk) return std::nullopt;
   const auto fixed = versions.QueryFixed(data);
   if (!fixed) return std::nullopt;
   return FileVersionParts{static_cast<std::uint16_t>(fixed->fileVersionMS >> 16),
@@ -340,18 +338,14 @@ std::int32_t ReadRequirements() {
   const std::string path = folder + "filespecs.xml";
   AdvanceProgress(1);
   platform::FileSystem& files = *Os().files;
-  if (!files.CanOpenForRead(path)) return ReportOpenFailure();
+  if (files.TryOpenForRead(path) != platform::kOk) return ReportOpenFailure();
   AdvanceProgress(2);
   AdvanceProgress(5);
   // Hidden and system files do not count as the requirements file.
   if (!files.FindFirst(path, platform::EntryKinds::NormalFiles)) return 0;
   std::string bytes;
-  try {
-    bytes = files.ReadAll(path);
-  } catch (const platform::OsError&) {
-    // Gone or locked since the probe: the same as not opening at all.
-    return ReportOpenFailure();
-  }
+  // Gone or locked since the probe: the same as not opening at all.
+  if (files.ReadAll(path, bytes) != platform::kOk) return ReportOpenFailure();
   ReadTags(bytes);
   AdvanceProgress(1);
   return 0;

@@ -33,17 +33,19 @@ bool IsStringType(std::uint32_t type) {
 std::optional<std::string> ReadValueText(std::int32_t lRoot, const std::string& sKey,
                                          const std::string& sValueName) {
   platform::Registry& registry = *Os().registry;
-  platform::RegKeyHandle key = 0;
-  if (registry.OpenKey(lRoot, sKey, platform::kKeyQueryValue, key) != 0 || key == 0)
+  platform::ScopedKey key(registry);
+  if (registry.OpenKey(lRoot, sKey, platform::kKeyQueryValue, key.Receive()) != platform::kOk ||
+      key.get() == 0)
     return std::nullopt;
   std::optional<std::string> text;
   platform::RegValueInfo info;
-  if (registry.QueryValueInfo(key, sValueName, info) == 0) {
+  if (registry.QueryValueInfo(key.get(), sValueName, info) == platform::kOk) {
     std::string data(info.size, '\0');
     std::uint32_t type = info.type;
     // A value that changed between the two queries is taken as unreadable
     // rather than guessed at.
-    if (info.size == 0 || registry.QueryValueData(key, sValueName, type, data) == 0) {
+    if (info.size == 0 ||
+        registry.QueryValueData(key.get(), sValueName, type, data) == platform::kOk) {
       if (data.size() > info.size) data.resize(info.size);
       if (IsStringType(type)) {
         if (!data.empty() && data.back() == '\0') data.pop_back();
@@ -56,7 +58,6 @@ std::optional<std::string> ReadValueText(std::int32_t lRoot, const std::string& 
       }
     }
   }
-  registry.CloseKey(key);
   return text;
 }
 
@@ -100,13 +101,14 @@ void SetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValue
   const auto bytes = EncodeData(sData, lType);
   if (!bytes) return;
   platform::Registry& registry = *Os().registry;
-  platform::RegKeyHandle key = 0;
-  if (registry.OpenKey(lRoot, sKey, platform::kKeyAllAccess, key) != 0 || key == 0) {
-    key = 0;
-    if (registry.CreateKey(lRoot, sKey, platform::kKeyAllAccess, key) != 0 || key == 0) return;
+  platform::ScopedKey key(registry);
+  if (registry.OpenKey(lRoot, sKey, platform::kKeyAllAccess, key.Receive()) != platform::kOk ||
+      key.get() == 0) {
+    if (registry.CreateKey(lRoot, sKey, platform::kKeyAllAccess, key.Receive()) != platform::kOk ||
+        key.get() == 0)
+      return;
   }
-  registry.SetValue(key, sValueName, static_cast<std::uint32_t>(lType), *bytes);
-  registry.CloseKey(key);
+  registry.SetValue(key.get(), sValueName, static_cast<std::uint32_t>(lType), *bytes);
 }
 
 }  // namespace modRegistry

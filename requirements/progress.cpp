@@ -8,11 +8,7 @@ ProgressTarget* g_target = nullptr;
 
 }  // namespace
 
-void ClampedProgress::SetTheBar(std::int16_t iNewValue) {
-  if (iNewValue > 100) iNewValue = 100;
-  if (iNewValue < 0) iNewValue = 0;
-  barValue_ = iNewValue;
-}
+void ClampedProgress::SetTheBar(std::int16_t iNewValue) { barValue_ = ClampBar(iNewValue); }
 
 void SetProgressTarget(ProgressTarget* target) { g_target = target; }
 

@@ -14,6 +14,11 @@ class ProgressTarget {
   virtual void SetTheBar(std::int16_t iNewValue) = 0;
 };
 
+// A bar value held within 0 to 100, as every bar keeps it.
+constexpr std::int16_t ClampBar(std::int16_t value) {
+  return value > 100 ? std::int16_t{100} : value < 0 ? std::int16_t{0} : value;
+}
+
 // The bar as a bare number, with the dialog's clamping.
 class ClampedProgress : public ProgressTarget {
  public:

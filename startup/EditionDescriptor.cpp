@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr long kErrorFileNotFound = 2;
-constexpr long kErrorPathNotFound = 3;
 
 EditionReaderFactory& Factory() {
   static EditionReaderFactory factory;
@@ -46,14 +44,11 @@ std::string EditionDescriptorFile::Lookup(const std::string& contents, const std
 
 std::string EditionDescriptorFile::ReadValue(const std::string& sFile, const std::string& sName) {
   std::string contents;
-  try {
-    contents = platform::Os().files->ReadAll(sFile);
-  } catch (const platform::OsError& e) {
-    // No descriptor means the default edition; a descriptor we may not
-    // read is a fault the user has to hear of.
-    if (e.number() == kErrorFileNotFound || e.number() == kErrorPathNotFound) return {};
-    throw;
-  }
+  const platform::Status status = platform::Os().files->ReadAll(sFile, contents);
+  // No descriptor means the default edition; a descriptor we may not read
+  // is a fault the user has to hear of.
+  if (status == platform::kErrorFileNotFound || status == platform::kErrorPathNotFound) return {};
+  platform::ThrowIfFailed(status, "Could not read the file", sFile);
   return Lookup(contents, sName);
 }
 

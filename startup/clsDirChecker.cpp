@@ -43,12 +43,12 @@ void clsDirChecker::EnsureFolder(const std::string& p, const std::string& sName)
   // case, is taken for the folder.
   const auto found = Os().files->FindFirst(p, platform::EntryKinds::FilesAndFolders);
   if (!found || platform::LowerCase(*found) != platform::LowerCase(sName))
-    Os().files->CreateFolder(p);
+    platform::ThrowIfFailed(Os().files->CreateFolder(p), "Could not create the folder", p);
 }
 
 std::string clsDirChecker::GetSpecialFolderPath(int nFolder, std::uint32_t dwFlags) const {
   std::string buffer(kPathBuffer, ' ');
-  if (Os().folders->GetFolderPath(nFolder, dwFlags, buffer) != 0) return {};
+  if (Os().folders->GetFolderPath(nFolder, dwFlags, buffer) != platform::kOk) return {};
   return TrimAtNull(buffer);
 }
 
@@ -62,18 +62,9 @@ bool clsDirChecker::IsFolderWritable(const std::string& sPath) const {
   const std::string f = sPath + kProbeName;
   auto& files = *Os().files;
   const auto present = [&] { return files.FindFirst(f, platform::EntryKinds::NormalFiles).has_value(); };
-  try {
-    if (present()) {
-      files.DeleteFile(f);
-      if (present()) return false;
-    }
-    files.WriteFile(f, "A\r\n");
-    if (!present()) return false;
-    files.DeleteFile(f);
-  } catch (const platform::OsError&) {
-    return false;
-  }
-  return true;
+  if (present() && (files.DeleteFile(f) != platform::kOk || present())) return false;
+  if (files.WriteFile(f, "A\r\n") != platform::kOk || !present()) return false;
+  return files.DeleteFile(f) == platform::kOk;
 }
 
 std::string clsDirChecker::GetTempFolder() const {

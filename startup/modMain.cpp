@@ -65,26 +65,20 @@ void Main() {
   TheSystemCheck().Load();
 }
 
-std::string StartupErrorText(long number, const std::string& description) {
-  return platform::Os().app->Title() + " cannot start.\r\n\r\nError " + std::to_string(number) +
-         ": " + description;
+std::string StartupErrorText(const platform::Failure& failure) {
+  const std::string error =
+      failure.status ? "Error " + std::to_string(failure.status) + ": " : std::string();
+  return platform::Os().app->Title() + " cannot start.\r\n\r\n" + error + failure.description;
 }
 
 int Run() {
-  const auto report = [](long number, const std::string& description) {
-    platform::Os().messageBoxes->Show(StartupErrorText(number, description),
+  try {
+    Main();
+  } catch (...) {
+    platform::Os().messageBoxes->Show(StartupErrorText(platform::CurrentFailure()),
                                       platform::Os().app->Title(),
                                       platform::kMbOk | platform::kMbIconStop);
     return 1;
-  };
-  try {
-    Main();
-  } catch (const platform::OsError& e) {
-    return report(e.number(), e.what());
-  } catch (const std::bad_alloc&) {
-    return report(7, "There is not enough memory.");
-  } catch (const std::exception& e) {
-    return report(0, e.what());
   }
   return 0;
 }

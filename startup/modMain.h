@@ -2,6 +2,8 @@
 // The checker's start-up: program folder, edition, data folder, windows.
 #include <string>
 
+#include "platform/error.h"
+
 namespace modMain {
 
 // The start-up sequence. Errors pass to the caller.
@@ -15,6 +17,6 @@ int Run();
 std::string EditionTitle(const std::string& sEdition, const std::string& sLicenseType);
 
 // The text of the box that reports an error ending start-up.
-std::string StartupErrorText(long number, const std::string& description);
+std::string StartupErrorText(const platform::Failure& failure);
 
 }  // namespace modMain

@@ -16,8 +16,9 @@ void Main() {
                                            platform::kMbOkCancel | platform::kMbIconInformation);
   if (answer != platform::kIdOk) return;
   // The result is not examined: there is nobody left to tell.
+  std::intptr_t ignored = 0;
   os.shell->Execute("Open", vendor::kPartnerPage, std::nullopt, os.app->ExecutableFolder(),
-                    platform::kSwShowNormal);
+                    platform::kSwShowNormal, ignored);
 }
 
 }  // namespace modLinkora

@@ -14,12 +14,10 @@ bool Wanted(const WIN32_FIND_DATAA& found, EntryKinds kinds) {
   return true;
 }
 
-struct Handle {
-  HANDLE h;
-  ~Handle() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
+ScopedHandle OpenForRead(const std::string& path, DWORD flags) {
+  return ScopedHandle(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, flags, nullptr));
+}
 
 }  // namespace
 
@@ -27,73 +25,60 @@ std::optional<std::string> WinFileSystem::FindFirst(const std::string& pattern,
                                                     EntryKinds kinds) {
   if (pattern.empty()) return std::nullopt;
   WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA(ToAnsi(pattern).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::optional<std::string> name;
+  const ScopedFind search(FindFirstFileA(ToAnsi(pattern).c_str(), &found));
+  if (!search.valid()) return std::nullopt;
   do {
     if (Wanted(found, kinds)) {
       found.cFileName[MAX_PATH - 1] = '\0';
-      name = FromAnsi(found.cFileName);
-      break;
+      return FromAnsi(found.cFileName);
     }
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return name;
+  } while (FindNextFileA(search.get(), &found));
+  return std::nullopt;
 }
 
-bool WinFileSystem::CanOpenForRead(const std::string& path) {
-  const HANDLE h = CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
+Status WinFileSystem::TryOpenForRead(const std::string& path) {
+  return OpenForRead(path, 0).valid() ? kOk : LastStatus();
 }
 
-std::string WinFileSystem::ReadAll(const std::string& path) {
-  const std::string what = "Could not read the file";
-  Handle file{CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
-  if (file.h == INVALID_HANDLE_VALUE) ThrowLastError(what, path);
+Status WinFileSystem::ReadAll(const std::string& path, std::string& bytes) {
+  const ScopedHandle file = OpenForRead(path, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (!file.valid()) return LastStatus();
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.h, &size)) ThrowLastError(what, path);
+  if (!GetFileSizeEx(file.get(), &size)) return LastStatus();
   // A 32-bit program cannot hold more than this in one piece anyway.
-  if (size.QuadPart > 0x40000000) {
-    throw OsError(ERROR_NOT_ENOUGH_MEMORY,
-                  DescribeFailure(what, path, SystemText(ERROR_NOT_ENOUGH_MEMORY)));
-  }
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  if (size.QuadPart > 0x40000000) return kErrorNotEnoughMemory;
+  std::string read(static_cast<size_t>(size.QuadPart), '\0');
   size_t done = 0;
-  while (done < bytes.size()) {
+  while (done < read.size()) {
     DWORD got = 0;
-    if (!::ReadFile(file.h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got,
+    if (!::ReadFile(file.get(), read.data() + done, static_cast<DWORD>(read.size() - done), &got,
                     nullptr))
-      ThrowLastError(what, path);
+      return LastStatus();
     if (got == 0) break;  // the file shrank while we read it
     done += got;
   }
-  bytes.resize(done);
-  return bytes;
+  read.resize(done);
+  bytes = std::move(read);
+  return kOk;
 }
 
-void WinFileSystem::CreateFolder(const std::string& path) {
-  if (!CreateDirectoryA(ToAnsi(path).c_str(), nullptr))
-    ThrowLastError("Could not create the folder", path);
+Status WinFileSystem::CreateFolder(const std::string& path) {
+  return CreateDirectoryA(ToAnsi(path).c_str(), nullptr) ? kOk : LastStatus();
 }
 
-void WinFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
-  const std::string what = "Could not write the file";
-  Handle file{CreateFileA(ToAnsi(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr)};
-  if (file.h == INVALID_HANDLE_VALUE) ThrowLastError(what, path);
+Status WinFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+  const ScopedHandle file(CreateFileA(ToAnsi(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return LastStatus();
   DWORD written = 0;
-  if (!bytes.empty() && (!::WriteFile(file.h, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &written, nullptr) ||
-                         written != bytes.size()))
-    ThrowLastError(what, path);
+  if (bytes.empty()) return kOk;
+  if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+    return LastStatus();
+  return written == bytes.size() ? kOk : ERROR_HANDLE_DISK_FULL;
 }
 
-void WinFileSystem::DeleteFile(const std::string& path) {
-  if (!::DeleteFileA(ToAnsi(path).c_str())) ThrowLastError("Could not delete the file", path);
+Status WinFileSystem::DeleteFile(const std::string& path) {
+  return ::DeleteFileA(ToAnsi(path).c_str()) ? kOk : LastStatus();
 }
 
 }  // namespace platform::win32

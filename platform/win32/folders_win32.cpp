@@ -31,15 +31,14 @@ std::uint32_t TextLength(std::string& buffer, Call call) {
 
 }  // namespace
 
-long WinFolders::GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) {
+Status WinFolders::GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) {
   using GetFolderPathA = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
-  static const auto get = reinterpret_cast<GetFolderPathA>(
-      reinterpret_cast<void*>(SystemProc("shfolder.dll", "SHGetFolderPathA")));
-  if (!get) return E_NOTIMPL;
+  static const auto get = SystemFunction<GetFolderPathA>("shfolder.dll", "SHGetFolderPathA");
+  if (!get) return kErrorProcNotFound;
   return WithAnsiBuffer(buffer, [&](char* data, DWORD) {
     // Owner 1 and token -1 as the program always passed them: the token
     // asks for the default user's folder where a folder is per-user.
-    return static_cast<long>(get(reinterpret_cast<HWND>(1), csidl,
+    return StatusFromHresult(get(reinterpret_cast<HWND>(1), csidl,
                                  reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-1)), flags, data));
   });
 }

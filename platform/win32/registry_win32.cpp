@@ -10,7 +10,7 @@ HKEY RootKey(std::int32_t root) {
 
 }  // namespace
 
-long WinRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+Status WinRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                           RegKeyHandle& key) {
   HKEY opened = nullptr;
   const LONG status = RegOpenKeyExA(RootKey(root), ToAnsi(subKey).c_str(), 0, access, &opened);
@@ -18,7 +18,7 @@ long WinRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uin
   return status;
 }
 
-long WinRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+Status WinRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                             RegKeyHandle& key) {
   HKEY created = nullptr;
   const LONG status =
@@ -28,7 +28,7 @@ long WinRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::u
   return status;
 }
 
-long WinRegistry::QueryValueInfo(RegKeyHandle key, const std::string& valueName,
+Status WinRegistry::QueryValueInfo(RegKeyHandle key, const std::string& valueName,
                                  RegValueInfo& info) {
   DWORD type = 0, size = 0;
   const LONG status =
@@ -37,7 +37,7 @@ long WinRegistry::QueryValueInfo(RegKeyHandle key, const std::string& valueName,
   return status;
 }
 
-long WinRegistry::QueryValueData(RegKeyHandle key, const std::string& valueName,
+Status WinRegistry::QueryValueData(RegKeyHandle key, const std::string& valueName,
                                  std::uint32_t& type, std::string& data) {
   // The value may have changed size since it was asked: never take more
   // than the buffer holds, nor more than the system says it wrote.
@@ -53,7 +53,7 @@ long WinRegistry::QueryValueData(RegKeyHandle key, const std::string& valueName,
   return status;
 }
 
-long WinRegistry::SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+Status WinRegistry::SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
                            const std::string& data) {
   return RegSetValueExA(AsKey(key), ToAnsi(valueName).c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(data.data()),

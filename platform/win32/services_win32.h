@@ -6,32 +6,32 @@ namespace platform::win32 {
 
 class WinRegistry : public Registry {
  public:
-  long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
-               RegKeyHandle& key) override;
-  long CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+  Status OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                  RegKeyHandle& key) override;
-  long QueryValueInfo(RegKeyHandle key, const std::string& valueName,
-                      RegValueInfo& info) override;
-  long QueryValueData(RegKeyHandle key, const std::string& valueName, std::uint32_t& type,
-                      std::string& data) override;
-  long SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
-                const std::string& data) override;
+  Status CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+                   RegKeyHandle& key) override;
+  Status QueryValueInfo(RegKeyHandle key, const std::string& valueName,
+                        RegValueInfo& info) override;
+  Status QueryValueData(RegKeyHandle key, const std::string& valueName, std::uint32_t& type,
+                        std::string& data) override;
+  Status SetValue(RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+                  const std::string& data) override;
   void CloseKey(RegKeyHandle key) override;
 };
 
 class WinFileSystem : public FileSystem {
  public:
   std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds) override;
-  bool CanOpenForRead(const std::string& path) override;
-  std::string ReadAll(const std::string& path) override;
-  void CreateFolder(const std::string& path) override;
-  void WriteFile(const std::string& path, const std::string& bytes) override;
-  void DeleteFile(const std::string& path) override;
+  Status TryOpenForRead(const std::string& path) override;
+  Status ReadAll(const std::string& path, std::string& bytes) override;
+  Status CreateFolder(const std::string& path) override;
+  Status WriteFile(const std::string& path, const std::string& bytes) override;
+  Status DeleteFile(const std::string& path) override;
 };
 
 class WinFolders : public SystemFolders {
  public:
-  long GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
+  Status GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
   std::uint32_t GetTempPath(std::string& buffer) override;
   std::uint32_t GetSystemDirectory(std::string& buffer) override;
   std::uint32_t GetWindowsDirectory(std::string& buffer) override;
@@ -40,7 +40,7 @@ class WinFolders : public SystemFolders {
 class WinVersions : public VersionInfo {
  public:
   std::int32_t GetSize(const std::string& path) override;
-  bool GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
+  Status GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
   std::optional<FixedFileInfo> QueryFixed(const std::vector<std::uint8_t>& data) override;
   // A string of the resource's first translation, e.g. "ProductName".
   static std::string QueryString(const std::vector<std::uint8_t>& data, const char* name);
@@ -48,10 +48,10 @@ class WinVersions : public VersionInfo {
 
 class WinShell : public Shell {
  public:
-  std::intptr_t Execute(const std::string& verb, const std::string& file,
-                        const std::optional<std::string>& parameters,
-                        const std::string& directory, int show) override;
-  bool StartProgram(const std::string& commandLine) override;
+  Status Execute(const std::string& verb, const std::string& file,
+                 const std::optional<std::string>& parameters, const std::string& directory,
+                 int show, std::intptr_t& shellResult) override;
+  Status StartProgram(const std::string& commandLine) override;
 };
 
 class WinMessageBoxes : public MessageBoxes {
@@ -61,7 +61,7 @@ class WinMessageBoxes : public MessageBoxes {
 
 class WinSystemMessages : public SystemMessages {
  public:
-  std::string Describe(long code) override;
+  std::string Describe(Status status) override;
 };
 
 class WinApp : public AppInfo {

@@ -11,7 +11,7 @@ using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
 template <typename Fn>
 Fn VersionProc(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProc("version.dll", name)));
+  return SystemFunction<Fn>("version.dll", name);
 }
 
 constexpr UINT kFixedSize = 52;
@@ -34,10 +34,13 @@ std::int32_t WinVersions::GetSize(const std::string& path) {
   return static_cast<std::int32_t>(size(ToAnsi(path).c_str(), &handle));
 }
 
-bool WinVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
+Status WinVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
   static const auto get = VersionProc<DataFn>("GetFileVersionInfoA");
-  if (!get || data.empty()) return false;
-  return get(ToAnsi(path).c_str(), 0, static_cast<DWORD>(data.size()), data.data()) != FALSE;
+  if (!get) return kErrorProcNotFound;
+  if (data.empty()) return kErrorInvalidParameter;
+  if (!get(ToAnsi(path).c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+    return LastStatus();
+  return kOk;
 }
 
 std::optional<FixedFileInfo> WinVersions::QueryFixed(const std::vector<std::uint8_t>& data) {

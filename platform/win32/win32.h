@@ -11,25 +11,80 @@
 #undef GetWindowsDirectory
 
 #include <string>
+#include <utility>
 
 #include "platform/services.h"
 
 namespace platform::win32 {
 
+// The one place that converts between UTF-8 and the ANSI code page.
 std::string ToAnsi(const std::string& utf8);
 std::string FromAnsi(const std::string& ansi);
 
-// The system's text for an error code, without the trailing line break.
-std::string SystemText(DWORD code);
+// The one place that turns what a Win32 call answered into a Status.
+Status LastStatus();  // GetLastError(), read first thing after the call
+Status StatusFromHresult(HRESULT result);
+Status StatusFromShellResult(INT_PTR result);  // ShellExecute: above 32 is success
+// The system's text for a status, as FormatMessageA gives it.
+std::string SystemText(Status status);
 // An OsError for GetLastError() in the common wording.
 [[noreturn]] void ThrowLastError(const std::string& what, const std::string& path);
+
+// A handle closed when it goes. Move-only, so no path can leak it or close
+// it twice.
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Type = typename Traits::Type;
+  UniqueHandle() = default;
+  explicit UniqueHandle(Type handle) : handle_(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+  Type get() const { return handle_; }
+  bool valid() const { return handle_ != Traits::Invalid(); }
+  Type Release() { return std::exchange(handle_, Traits::Invalid()); }
+  void Reset(Type handle = Traits::Invalid()) {
+    if (valid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Type handle_ = Traits::Invalid();
+};
+
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) { CloseHandle(handle); }
+};
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type handle) { FindClose(handle); }
+};
+using ScopedHandle = UniqueHandle<KernelHandleTraits>;
+using ScopedFind = UniqueHandle<FindHandleTraits>;
 
 // Only the system folder is searched for DLLs from now on, so a DLL planted
 // beside the program is never loaded. Call first thing in WinMain.
 void RestrictDllSearch();
-// A function of a system DLL that is not imported statically (version.dll,
-// shfolder.dll are not known DLLs); null when it cannot be had.
+// A function of a system DLL that is not imported statically; null when it
+// cannot be had. The program imports only kernel32, user32, gdi32, advapi32
+// and msvcrt, which Windows always takes from the system folder; every
+// other DLL comes through here, after RestrictDllSearch, from the system
+// folder alone.
 FARPROC SystemProc(const char* dll, const char* name);
+template <typename Fn>
+Fn SystemFunction(const char* dll, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProc(dll, name)));
+}
 
 // Builds the real services once and installs them.
 void InstallServices();

@@ -48,9 +48,10 @@ std::string ReadWithFread(const std::string& path, std::size_t& marks) {
 // The doubles, except that the requirements file comes from disk.
 struct DiskBackedFiles : fakes::FakeFileSystem {
   std::string diskPath;
-  std::string ReadAll(const std::string&) override {
+  platform::Status ReadAll(const std::string&, std::string& bytes) override {
     std::size_t marks = 0;
-    return ReadWithFread(diskPath, marks);
+    bytes = ReadWithFread(diskPath, marks);
+    return platform::kOk;
   }
 };
 

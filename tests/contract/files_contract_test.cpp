@@ -48,36 +48,48 @@ TEST_F(FilesContract, SearchHonoursAttributes) {
 
 TEST_F(FilesContract, WriteReadDeleteRoundTrip) {
   const std::string f = dir + "\\permit.per";
-  fs.WriteFile(f, "A\r\n");
-  EXPECT_TRUE(fs.CanOpenForRead(f));
-  EXPECT_EQ(fs.ReadAll(f), "A\r\n");
-  fs.WriteFile(f, std::string("x\0y", 3));  // replaces
-  EXPECT_EQ(fs.ReadAll(f), std::string("x\0y", 3));
-  fs.DeleteFile(f);
+  const auto read = [&] {
+    std::string bytes;
+    EXPECT_EQ(fs.ReadAll(f, bytes), platform::kOk);
+    return bytes;
+  };
+  EXPECT_EQ(fs.WriteFile(f, "A\r\n"), platform::kOk);
+  EXPECT_EQ(fs.TryOpenForRead(f), platform::kOk);
+  EXPECT_EQ(read(), "A\r\n");
+  EXPECT_EQ(fs.WriteFile(f, std::string("x\0y", 3)), platform::kOk);  // replaces
+  EXPECT_EQ(read(), std::string("x\0y", 3));
+  EXPECT_EQ(fs.DeleteFile(f), platform::kOk);
   EXPECT_FALSE(env.Exists(f));
-  EXPECT_FALSE(fs.CanOpenForRead(f));
-  EXPECT_FALSE(fs.CanOpenForRead(dir));
+  EXPECT_NE(fs.TryOpenForRead(f), platform::kOk);
+  EXPECT_NE(fs.TryOpenForRead(dir), platform::kOk);
 }
 
-TEST_F(FilesContract, FailuresCarryTheSystemCodeAndThePath) {
-  const auto code = [](auto&& action) -> long {
-    try {
-      action();
-    } catch (const platform::OsError& e) {
-      EXPECT_NE(std::string(e.what()).find('"'), std::string::npos) << e.what();
-      return e.number();
-    }
-    return 0;
-  };
+TEST_F(FilesContract, FailuresCarryTheSystemCode) {
   env.MakeFile(dir + "\\file", "x");
-  EXPECT_EQ(code([&] { fs.ReadAll(dir + "\\missing"); }), 2);
-  EXPECT_EQ(code([&] { fs.DeleteFile(dir + "\\missing"); }), 2);
-  EXPECT_EQ(code([&] { fs.CreateFolder(dir + "\\no\\such"); }), 3);
-  EXPECT_EQ(code([&] { fs.CreateFolder(dir + "\\file"); }), 183);
-  EXPECT_NE(code([&] { fs.CreateFolder(dir + "\\file\\below"); }), 0);
-  EXPECT_NE(code([&] { fs.WriteFile(dir + "\\no\\such\\f", "x"); }), 0);
-  fs.CreateFolder(dir + "\\new");
+  std::string bytes = "kept";
+  EXPECT_EQ(fs.ReadAll(dir + "\\missing", bytes), 2);
+  EXPECT_EQ(bytes, "kept");
+  EXPECT_EQ(fs.DeleteFile(dir + "\\missing"), 2);
+  EXPECT_EQ(fs.CreateFolder(dir + "\\no\\such"), 3);
+  EXPECT_EQ(fs.CreateFolder(dir + "\\file"), 183);
+  EXPECT_NE(fs.CreateFolder(dir + "\\file\\below"), 0);
+  EXPECT_NE(fs.WriteFile(dir + "\\no\\such\\f", "x"), 0);
+  EXPECT_EQ(fs.CreateFolder(dir + "\\new"), 0);
   EXPECT_TRUE(env.Exists(dir + "\\new"));
+}
+
+TEST_F(FilesContract, PropagatedFailuresSayWhatFailedWhereAndWhy) {
+  try {
+    platform::ThrowIfFailed(fs.CreateFolder(dir + "\\no\\such"), "Could not create the folder",
+                            dir + "\\no\\such");
+    ADD_FAILURE() << "no error";
+  } catch (const platform::OsError& e) {
+    EXPECT_EQ(e.status(), 3);
+    const std::string text = e.what();
+    EXPECT_EQ(text.rfind("Could not create the folder \"" + dir + "\\no\\such\": ", 0), 0u) << text;
+    EXPECT_GT(text.size(), text.find("\": ") + 3) << "no reason given: " << text;
+  }
+  EXPECT_NO_THROW(platform::ThrowIfFailed(platform::kOk, "x", "y"));
 }
 
 TEST(FoldersContract, SpecialFoldersAsTheSystemGivesThem) {
@@ -133,7 +145,7 @@ TEST(VersionsContract, FixedInfoOfFixtureFiles) {
     const auto size = versions.GetSize(path);
     ASSERT_GT(size, 0);
     std::vector<std::uint8_t> data(static_cast<size_t>(size));
-    ASSERT_TRUE(versions.GetData(path, data));
+    ASSERT_EQ(versions.GetData(path, data), platform::kOk);
     const auto fixed = versions.QueryFixed(data);
     ASSERT_TRUE(fixed);
     EXPECT_EQ(fixed->fileVersionMS, c.ms);

@@ -2,7 +2,9 @@
 // A window system without windows: each loaded form gets a FakeFormWindow
 // that records what the model told it, with a frame and a screen as a test
 // sets them up.
+#include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/forms.h"
@@ -76,7 +78,12 @@ class FakeFormHost : public platform::FormHost {
 
   std::unique_ptr<platform::FormWindow> CreateWindowFor(platform::Form& form) override;
   platform::ScreenMetrics Screen() override { return screen; }
-  void DoEvents() override { ++doEvents; }
+  void DoEvents() override {
+    ++doEvents;
+    // What waited in the queue: run once, like a message handled there.
+    if (whileDoingEvents) std::exchange(whileDoingEvents, nullptr)();
+  }
+  std::function<void()> whileDoingEvents;
 };
 
 }  // namespace fakes

@@ -8,7 +8,6 @@
 namespace fakes {
 namespace {
 
-using platform::OsError;
 
 std::string ParentKey(const std::string& key) {
   const auto slash = key.rfind('\\');
@@ -34,10 +33,6 @@ bool Matches(const char* pattern, const char* name) {
   return false;
 }
 
-OsError Failure(long code, const std::string& what, const std::string& path) {
-  FakeSystemMessages messages;
-  return OsError(code, platform::DescribeFailure(what, path, messages.Describe(code)));
-}
 
 }  // namespace
 
@@ -113,11 +108,9 @@ bool FakeFileSystem::Denied(const std::string& key) const {
   return false;
 }
 
-void FakeFileSystem::RequireParentFolder(const std::string& key, const std::string& path,
-                                         const std::string& what) const {
+bool FakeFileSystem::HasParentFolder(const std::string& key) const {
   const auto parent = entries_.find(ParentKey(key));
-  if (parent == entries_.end() || !parent->second.folder)
-    throw Failure(kErrorPathNotFound, what, path);
+  return parent != entries_.end() && parent->second.folder;
 }
 
 std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
@@ -149,54 +142,55 @@ std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
   return std::nullopt;
 }
 
-bool FakeFileSystem::CanOpenForRead(const std::string& path) {
+Status FakeFileSystem::TryOpenForRead(const std::string& path) {
   const Entry* e = Find(path);
-  return e && !e->folder && !e->locked && path.find_first_of("*?") == std::string::npos;
+  if (!e || path.find_first_of("*?") != std::string::npos) return platform::kErrorFileNotFound;
+  return e->folder || e->locked ? platform::kErrorAccessDenied : platform::kOk;
 }
 
-std::string FakeFileSystem::ReadAll(const std::string& path) {
+Status FakeFileSystem::ReadAll(const std::string& path, std::string& bytes) {
   const Entry* e = Find(path);
-  if (!e || e->folder) throw Failure(kErrorFileNotFound, "Could not read the file", path);
-  if (e->locked) throw Failure(kErrorAccessDenied, "Could not read the file", path);
-  return e->bytes;
+  if (!e || e->folder) return platform::kErrorFileNotFound;
+  if (e->locked) return platform::kErrorAccessDenied;
+  bytes = e->bytes;
+  return platform::kOk;
 }
 
-void FakeFileSystem::CreateFolder(const std::string& path) {
+Status FakeFileSystem::CreateFolder(const std::string& path) {
   const std::string key = Key(path);
-  const std::string what = "Could not create the folder";
-  RequireParentFolder(key, path, what);
-  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
-  if (entries_.count(key)) throw Failure(kErrorAlreadyExists, what, path);
+  if (!HasParentFolder(key)) return platform::kErrorPathNotFound;
+  if (Denied(key)) return platform::kErrorAccessDenied;
+  if (entries_.count(key)) return platform::kErrorAlreadyExists;
   Entry e;
   e.path = path;
   e.folder = true;
   entries_[key] = e;
   ++changes_;
+  return platform::kOk;
 }
 
-void FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
+Status FakeFileSystem::WriteFile(const std::string& path, const std::string& bytes) {
   const std::string key = Key(path);
-  const std::string what = "Could not write the file";
-  RequireParentFolder(key, path, what);
-  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
+  if (!HasParentFolder(key)) return platform::kErrorPathNotFound;
+  if (Denied(key)) return platform::kErrorAccessDenied;
   const auto it = entries_.find(key);
-  if (it != entries_.end() && it->second.folder) throw Failure(kErrorAccessDenied, what, path);
+  if (it != entries_.end() && it->second.folder) return platform::kErrorAccessDenied;
   Entry e;
   e.path = path;
   e.bytes = bytes;
   entries_[key] = e;
   ++changes_;
+  return platform::kOk;
 }
 
-void FakeFileSystem::DeleteFile(const std::string& path) {
+Status FakeFileSystem::DeleteFile(const std::string& path) {
   const std::string key = Key(path);
-  const std::string what = "Could not delete the file";
   const auto it = entries_.find(key);
-  if (it == entries_.end() || it->second.folder) throw Failure(kErrorFileNotFound, what, path);
-  if (Denied(key)) throw Failure(kErrorAccessDenied, what, path);
+  if (it == entries_.end() || it->second.folder) return platform::kErrorFileNotFound;
+  if (Denied(key)) return platform::kErrorAccessDenied;
   ++changes_;
-  if (sticky_.count(ParentKey(key))) return;
-  entries_.erase(it);
+  if (!sticky_.count(ParentKey(key))) entries_.erase(it);
+  return platform::kOk;
 }
 
 // ---- registry ----------------------------------------------------------
@@ -248,22 +242,22 @@ std::optional<FakeRegistry::Value> FakeRegistry::Get(std::int32_t root, const st
   return value->second;
 }
 
-long FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t,
+Status FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t,
                            platform::RegKeyHandle& key) {
   key = 0;
-  if (!ValidRoot(root)) return kErrorInvalidHandle;
+  if (!ValidRoot(root)) return platform::kErrorInvalidHandle;
   const auto full = KeyPath(root, subKey);
-  if (!full || !keys_.count(*full)) return kErrorFileNotFound;
+  if (!full || !keys_.count(*full)) return platform::kErrorFileNotFound;
   key = next_++;
   open_[key] = *full;
   return 0;
 }
 
-long FakeRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+Status FakeRegistry::CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                              platform::RegKeyHandle& key) {
   key = 0;
-  if (!ValidRoot(root)) return kErrorInvalidHandle;
-  if (!KeyPath(root, subKey)) return kErrorFileNotFound;
+  if (!ValidRoot(root)) return platform::kErrorInvalidHandle;
+  if (!KeyPath(root, subKey)) return platform::kErrorFileNotFound;
   AddKey(root, subKey);
   return OpenKey(root, subKey, access, key);
 }
@@ -285,32 +279,32 @@ const FakeRegistry::Value* FakeRegistry::Lookup(platform::RegKeyHandle key,
   return it == values.end() ? nullptr : &it->second;
 }
 
-long FakeRegistry::QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
+Status FakeRegistry::QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
                                   platform::RegValueInfo& info) {
-  if (!open_.count(key)) return kErrorInvalidHandle;
+  if (!open_.count(key)) return platform::kErrorInvalidHandle;
   const Value* v = Lookup(key, valueName);
-  if (!v) return kErrorFileNotFound;
+  if (!v) return platform::kErrorFileNotFound;
   info.type = v->type;
   info.size = static_cast<std::uint32_t>(Answered(*v).size());
   return 0;
 }
 
-long FakeRegistry::QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
+Status FakeRegistry::QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
                                   std::uint32_t& type, std::string& data) {
-  if (!open_.count(key)) return kErrorInvalidHandle;
+  if (!open_.count(key)) return platform::kErrorInvalidHandle;
   const Value* v = Lookup(key, valueName);
-  if (!v) return kErrorFileNotFound;
+  if (!v) return platform::kErrorFileNotFound;
   type = v->type;
   const std::string answer = Answered(*v);
-  if (answer.size() > data.size()) return kErrorMoreData;
+  if (answer.size() > data.size()) return platform::kErrorMoreData;
   data = answer;
   return 0;
 }
 
-long FakeRegistry::SetValue(platform::RegKeyHandle key, const std::string& valueName,
+Status FakeRegistry::SetValue(platform::RegKeyHandle key, const std::string& valueName,
                             std::uint32_t type, const std::string& data) {
   const auto open = open_.find(key);
-  if (open == open_.end()) return kErrorInvalidHandle;
+  if (open == open_.end()) return platform::kErrorInvalidHandle;
   keys_[open->second][platform::LowerCase(valueName)] = Value{type, data};
   return 0;
 }
@@ -329,10 +323,10 @@ std::uint32_t FillBuffer(std::string& buffer, const std::string& text) {
 }
 }  // namespace
 
-long FakeFolders::GetFolderPath(int csidl, std::uint32_t, std::string& buffer) {
+Status FakeFolders::GetFolderPath(int csidl, std::uint32_t, std::string& buffer) {
   const auto it = special.find(csidl);
   // A failing call still clears the buffer's first character.
-  const long result = it == special.end() ? kEInvalidArg : it->second.result;
+  const Status result = it == special.end() ? platform::kErrorInvalidParameter : it->second.result;
   if (result == 0)
     FillBuffer(buffer, it->second.path);
   else if (!buffer.empty())
@@ -368,12 +362,13 @@ std::int32_t FakeVersions::GetSize(const std::string& path) {
   return files_.count(FakeFileSystem::Key(path)) ? kResourceSize : 0;
 }
 
-bool FakeVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
+Status FakeVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
   const auto it = files_.find(FakeFileSystem::Key(path));
-  if (it == files_.end() || data.size() < 12) return false;
+  if (it == files_.end()) return platform::kErrorFileNotFound;
+  if (data.size() < 12) return platform::kErrorInvalidParameter;
   const std::uint32_t words[3] = {kSignature, it->second.fileVersionMS, it->second.fileVersionLS};
   std::memcpy(data.data(), words, sizeof words);
-  return true;
+  return platform::kOk;
 }
 
 std::optional<platform::FixedFileInfo> FakeVersions::QueryFixed(
@@ -387,11 +382,12 @@ std::optional<platform::FixedFileInfo> FakeVersions::QueryFixed(
 
 // ---- shell, boxes, messages --------------------------------------------
 
-std::intptr_t FakeShell::Execute(const std::string& verb, const std::string& file,
-                                 const std::optional<std::string>& parameters,
-                                 const std::string& directory, int show) {
+Status FakeShell::Execute(const std::string& verb, const std::string& file,
+                          const std::optional<std::string>& parameters,
+                          const std::string& directory, int show, std::intptr_t& shellResult) {
   calls.push_back({verb, file, parameters, directory, show});
-  return result;
+  shellResult = result;
+  return result > 32 ? platform::kOk : static_cast<Status>(result);
 }
 
 int FakeMessageBoxes::Show(const std::string& text, const std::string& title,
@@ -413,8 +409,8 @@ int FakeMessageBoxes::Show(const std::string& text, const std::string& title,
   }
 }
 
-std::string FakeSystemMessages::Describe(long code) {
-  const auto it = texts.find(code);
+std::string FakeSystemMessages::Describe(Status status) {
+  const auto it = texts.find(status);
   return it == texts.end() ? std::string() : it->second;
 }
 

@@ -16,14 +16,7 @@
 
 namespace fakes {
 
-// Windows error codes the doubles answer with.
-inline constexpr long kErrorFileNotFound = 2;
-inline constexpr long kErrorPathNotFound = 3;
-inline constexpr long kErrorAccessDenied = 5;
-inline constexpr long kErrorInvalidHandle = 6;
-inline constexpr long kErrorAlreadyExists = 183;
-inline constexpr long kErrorMoreData = 234;
-inline constexpr long kEInvalidArg = static_cast<long>(0x80070057u);
+using platform::Status;
 
 class FakeFileSystem : public platform::FileSystem {
  public:
@@ -53,18 +46,17 @@ class FakeFileSystem : public platform::FileSystem {
 
   std::optional<std::string> FindFirst(const std::string& pattern,
                                        platform::EntryKinds kinds) override;
-  bool CanOpenForRead(const std::string& path) override;
-  std::string ReadAll(const std::string& path) override;
-  void CreateFolder(const std::string& path) override;
-  void WriteFile(const std::string& path, const std::string& bytes) override;
-  void DeleteFile(const std::string& path) override;
+  Status TryOpenForRead(const std::string& path) override;
+  Status ReadAll(const std::string& path, std::string& bytes) override;
+  Status CreateFolder(const std::string& path) override;
+  Status WriteFile(const std::string& path, const std::string& bytes) override;
+  Status DeleteFile(const std::string& path) override;
 
   static std::string Key(const std::string& path);
 
  private:
   bool Denied(const std::string& key) const;
-  void RequireParentFolder(const std::string& key, const std::string& path,
-                           const std::string& what) const;
+  bool HasParentFolder(const std::string& key) const;
   std::map<std::string, Entry> entries_;  // by Key()
   std::set<std::string> denied_;
   std::set<std::string> sticky_;
@@ -91,15 +83,15 @@ class FakeRegistry : public platform::Registry {
   // systems answer the bytes as stored. False models the latter.
   bool terminateStrings = true;
 
-  long OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+  Status OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                platform::RegKeyHandle& key) override;
-  long CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
+  Status CreateKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                  platform::RegKeyHandle& key) override;
-  long QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
+  Status QueryValueInfo(platform::RegKeyHandle key, const std::string& valueName,
                       platform::RegValueInfo& info) override;
-  long QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
+  Status QueryValueData(platform::RegKeyHandle key, const std::string& valueName,
                       std::uint32_t& type, std::string& data) override;
-  long SetValue(platform::RegKeyHandle key, const std::string& valueName, std::uint32_t type,
+  Status SetValue(platform::RegKeyHandle key, const std::string& valueName, std::uint32_t type,
                 const std::string& data) override;
   void CloseKey(platform::RegKeyHandle key) override;
 
@@ -116,19 +108,19 @@ class FakeRegistry : public platform::Registry {
 class FakeFolders : public platform::SystemFolders {
  public:
   struct Answer {
-    long result = 0;
+    Status result = 0;
     std::string path;
   };
   std::map<int, Answer> special{
       {platform::kCsidlCommonAppData, {0, "C:\\ProgramData"}},
       {platform::kCsidlPersonal, {0, "C:\\users\\tester\\Documents"}},
-      {platform::kCsidlMyDocuments, {kEInvalidArg, ""}},
+      {platform::kCsidlMyDocuments, {platform::kErrorInvalidParameter, ""}},
   };
   std::string temp = "C:\\users\\tester\\Temp\\";  // empty: the call fails
   std::string system = "C:\\windows\\system32";
   std::string windows = "C:\\windows";
 
-  long GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
+  Status GetFolderPath(int csidl, std::uint32_t flags, std::string& buffer) override;
   std::uint32_t GetTempPath(std::string& buffer) override;
   std::uint32_t GetSystemDirectory(std::string& buffer) override;
   std::uint32_t GetWindowsDirectory(std::string& buffer) override;
@@ -140,7 +132,7 @@ class FakeVersions : public platform::VersionInfo {
   void Set(const std::string& path, std::uint16_t major, std::uint16_t minor,
            std::uint16_t build, std::uint16_t revision);
   std::int32_t GetSize(const std::string& path) override;
-  bool GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
+  Status GetData(const std::string& path, std::vector<std::uint8_t>& data) override;
   std::optional<platform::FixedFileInfo> QueryFixed(
       const std::vector<std::uint8_t>& data) override;
 
@@ -157,16 +149,16 @@ class FakeShell : public platform::Shell {
     int show = 0;
   };
   std::vector<Call> calls;
-  std::intptr_t result = 42;
+  std::intptr_t result = 42;  // the shell's own answer
   std::vector<std::string> started;  // programs started
   bool startSucceeds = true;
-  bool StartProgram(const std::string& commandLine) override {
+  Status StartProgram(const std::string& commandLine) override {
     started.push_back(commandLine);
-    return startSucceeds && !commandLine.empty();
+    return startSucceeds && !commandLine.empty() ? platform::kOk : platform::kErrorFileNotFound;
   }
-  std::intptr_t Execute(const std::string& verb, const std::string& file,
-                        const std::optional<std::string>& parameters,
-                        const std::string& directory, int show) override;
+  Status Execute(const std::string& verb, const std::string& file,
+                 const std::optional<std::string>& parameters, const std::string& directory,
+                 int show, std::intptr_t& shellResult) override;
 };
 
 class FakeMessageBoxes : public platform::MessageBoxes {
@@ -184,13 +176,13 @@ class FakeMessageBoxes : public platform::MessageBoxes {
 
 class FakeSystemMessages : public platform::SystemMessages {
  public:
-  std::map<long, std::string> texts{
+  std::map<Status, std::string> texts{
       {2, "File not found.\r\n"},
       {3, "Path not found.\r\n"},
       {5, "Access denied.\r\n"},
       {110, "Open failed.\r\n"},
   };
-  std::string Describe(long code) override;
+  std::string Describe(Status status) override;
 };
 
 class FakeApp : public platform::AppInfo {

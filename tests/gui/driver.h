@@ -18,6 +18,7 @@ std::string MakeStage(const std::string& name);
 void RemoveTree(const std::string& folder);
 void CopyInto(const std::string& file, const std::string& folder);
 void WriteText(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);  // empty when unreadable
 bool Exists(const std::string& path);
 std::vector<std::string> List(const std::string& folder);  // names, sorted
 

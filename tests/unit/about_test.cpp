@@ -304,7 +304,7 @@ class ReadOnlyMachineKeys : public fakes::FakeRegistry {
     accesses.push_back(access);
     if (root == kHkeyLocalMachine && (access & 0x0006) != 0) {
       key = 0;
-      return fakes::kErrorAccessDenied;
+      return platform::kErrorAccessDenied;
     }
     return FakeRegistry::OpenKey(root, subKey, access, key);
   }

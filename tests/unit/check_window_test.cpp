@@ -47,6 +47,17 @@ struct CheckWindow : ::testing::Test {
   }
 };
 
+// A close that waited in the queue while the test ran ends the checker;
+// the end of the test must not load the window again.
+TEST_F(CheckWindow, ClosedWhileMessagesRunStaysClosed) {
+  Specs(Product("Alpha", true) + Product("Beta", false));
+  form.Load();
+  os.forms.whileDoingEvents = [&] { form.OnCloseRequested(platform::kFormControlMenu); };
+  Click(Named("cmdPerform"));
+  EXPECT_FALSE(form.IsLoaded());
+  EXPECT_TRUE(platform::LoadedForms().empty());
+}
+
 TEST_F(CheckWindow, TwoRowsOneMissing) {
   Specs(Product("Alpha", true) + Product("Beta", false));
   form.Load();

@@ -124,7 +124,7 @@ TEST_F(DirChecker, UnwritableDataFolderFallsBackToTemp) {
 }
 
 TEST_F(DirChecker, NoDataFolderMeansTheDriveRoot) {
-  os.folders.special[platform::kCsidlCommonAppData] = {fakes::kEInvalidArg, ""};
+  os.folders.special[platform::kCsidlCommonAppData] = {platform::kErrorInvalidParameter, ""};
   EXPECT_EQ(App(), "\\Zantrix Software\\T\\");
   EXPECT_TRUE(os.files.Exists("C:\\Zantrix Software\\T"));
 }

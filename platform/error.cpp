@@ -1,0 +1,41 @@
+#include "platform/error.h"
+
+#include <exception>
+#include <new>
+
+#include "platform/services.h"
+#include "platform/text.h"
+
+namespace platform {
+
+std::string DescribeFailure(const std::string& what, const std::string& path,
+                            const std::string& reason) {
+  std::string text = what + " \"" + path + "\"";
+  const std::string why = TrimLineEnd(reason);
+  if (!why.empty()) text += ": " + why;
+  return text;
+}
+
+void ThrowIfFailed(Status status, const std::string& what, const std::string& path) {
+  if (status == kOk) return;
+  const std::string reason = Os().messages ? Os().messages->Describe(status) : std::string();
+  throw OsError(status, DescribeFailure(what, path, reason));
+}
+
+Failure CurrentFailure() {
+  try {
+    throw;
+  } catch (const OsError& e) {
+    return {e.status(), e.what()};
+  } catch (const std::bad_alloc&) {
+    std::string text = Os().messages ? TrimLineEnd(Os().messages->Describe(kErrorNotEnoughMemory))
+                                     : std::string();
+    return {kErrorNotEnoughMemory, text.empty() ? "There is not enough memory." : text};
+  } catch (const std::exception& e) {
+    return {0, e.what()};
+  } catch (...) {
+    return {0, "An unexpected error occurred."};
+  }
+}
+
+}  // namespace platform

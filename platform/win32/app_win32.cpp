@@ -1,0 +1,77 @@
+#include <vector>
+
+#include "platform/win32/services_win32.h"
+
+namespace platform::win32 {
+
+std::string ExecutablePath() {
+  std::vector<char> path(MAX_PATH);
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) return FromAnsi(std::string(path.data(), n));
+    path.resize(path.size() * 2);
+  }
+}
+
+std::string WinApp::ExecutableFolder() {
+  std::string path = ExecutablePath();
+  const auto slash = path.rfind('\\');
+  if (slash == std::string::npos) return path;
+  path.resize(slash);
+  // A drive root keeps its backslash ("C:\").
+  if (path.size() == 2 && path[1] == ':') path += '\\';
+  return path;
+}
+
+void WinApp::Load() {
+  if (loaded_) return;
+  loaded_ = true;
+  WinVersions versions;
+  const std::string self = ExecutablePath();
+  const std::int32_t size = versions.GetSize(self);
+  if (size <= 0) return;
+  std::vector<std::uint8_t> data(static_cast<size_t>(size));
+  if (versions.GetData(self, data) != kOk) return;
+  title_ = WinVersions::QueryString(data, "ProductName");
+  description_ = WinVersions::QueryString(data, "FileDescription");
+  if (const auto fixed = versions.QueryFixed(data)) {
+    version_.major = HIWORD(fixed->fileVersionMS);
+    version_.minor = LOWORD(fixed->fileVersionMS);
+    version_.revision = LOWORD(fixed->fileVersionLS);
+  }
+}
+
+std::string WinApp::Title() {
+  Load();
+  if (!title_.empty()) return title_;
+  // Without version information the program is known by its file name.
+  std::string name = ExecutablePath();
+  name = name.substr(name.rfind('\\') + 1);
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+AppVersion WinApp::Version() {
+  Load();
+  return version_;
+}
+
+std::string WinApp::FileDescription() {
+  Load();
+  return description_;
+}
+
+Date WinClock::Today() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
+}
+
+std::string WinClock::DateSeparator() {
+  char separator[8] = {};
+  const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDATE, separator, sizeof separator);
+  if (n <= 1) return "/";
+  return FromAnsi(std::string(separator, static_cast<size_t>(n - 1)));
+}
+
+}  // namespace platform::win32

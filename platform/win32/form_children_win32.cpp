@@ -1,0 +1,259 @@
+#include "platform/win32/form_window_win32.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace platform::win32 {
+
+void FormWin32::ControlCreated(Control& control) {
+  if (control.Kind() == ControlKind::Line || control.Kind() == ControlKind::Shape) {
+    InvalidatePainted();
+    return;
+  }
+  if (control.Kind() == ControlKind::Menu) return;
+  // Its window comes when it is first shown on a shown form: a form with
+  // thousands of rows, most never on screen, costs only the ones shown.
+  pending_.insert(&control);
+  if (control.Visible() && IsWindowVisible(hwnd_)) Make(control);
+}
+
+void FormWin32::Make(Control& control) {
+  pending_.erase(&control);
+  const ControlProperties& p = control.Properties();
+  const char* windowClass = nullptr;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+  switch (control.Kind()) {
+    case ControlKind::Label:
+      // Drawn by the form (colours, transparency, alignment), but a real
+      // static holding its text.
+      windowClass = "Static";
+      style |= SS_OWNERDRAW | SS_NOTIFY | (p.border ? WS_BORDER : 0);
+      break;
+    case ControlKind::Image:
+      windowClass = "Static";
+      style |= SS_BITMAP | SS_NOTIFY;
+      break;
+    case ControlKind::Button:
+      windowClass = "Button";
+      // Captions wider than the button wrap onto a second line.
+      style |= WS_TABSTOP | BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      break;
+    case ControlKind::VScrollBar:
+      windowClass = "ScrollBar";
+      style |= SBS_VERT | WS_TABSTOP;
+      break;
+    case ControlKind::Line:
+    case ControlKind::Shape:
+    case ControlKind::Menu:
+      return;
+  }
+  const bool hasText = control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button;
+  const std::string text = hasText ? ToAnsi(p.caption) : "";
+  HWND hwnd = CreateWindowExA(0, windowClass, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
+                              GetModuleHandleA(nullptr), nullptr);
+  if (!hwnd) ThrowLastError("Could not create the control", control.Name());
+  Child& child = children_[&control];
+  child.hwnd = hwnd;
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), FALSE);
+  if (control.Kind() == ControlKind::Image) ApplyPicture(control, child);
+  if (control.Kind() == ControlKind::VScrollBar) ApplyScroll(control, child);
+  // Behind the nearest control in front of it that has its window.
+  HWND after = HWND_TOP;
+  const std::vector<Control*>& order = form_.Controls();
+  auto at = std::find(order.begin(), order.end(), &control);
+  for (at = at == order.end() ? at : at + 1; at != order.end(); ++at) {
+    const auto front = children_.find(*at);
+    if (front != children_.end()) {
+      after = front->second.hwnd;
+      break;
+    }
+  }
+  SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Place(control, child, true);
+  EnableWindow(hwnd, p.enabled);
+  if (p.visible) ShowWindow(hwnd, SW_SHOWNA);
+  ApplyToolTip(control, child);
+}
+
+void FormWin32::ControlChanged(Control& control, unsigned aspects) {
+  const ControlProperties& p = control.Properties();
+  if (pending_.count(&control)) {
+    // Made from the model as it then is.
+    if ((aspects & kAspectVisible) && p.visible && IsWindowVisible(hwnd_)) Make(control);
+    return;
+  }
+  const auto found = children_.find(&control);
+  if (found == children_.end()) {
+    // Painted kinds: repaint what is beneath and above them.
+    if (control.Kind() == ControlKind::Line || control.Kind() == ControlKind::Shape)
+      InvalidatePainted();
+    return;
+  }
+  Child& child = found->second;
+  if (aspects & kAspectFont)
+    SendMessageA(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), TRUE);
+  if ((aspects & kAspectText) &&
+      (control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button)) {
+    const std::string text = ToAnsi(p.caption);
+    char current[1024] = {};
+    GetWindowTextA(child.hwnd, current, sizeof current);
+    if (text != current) SetWindowTextA(child.hwnd, text.c_str());
+    if (control.Kind() == ControlKind::Button)
+      SendMessageA(child.hwnd, BM_SETSTYLE,
+                   BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
+    InvalidateRect(child.hwnd, nullptr, TRUE);
+  }
+  if (aspects & kAspectText) ApplyToolTip(control, child);
+  if (aspects & kAspectPicture) ApplyPicture(control, child);
+  if ((aspects & kAspectScroll) && control.Kind() == ControlKind::VScrollBar)
+    ApplyScroll(control, child);
+  if (aspects & kAspectColors) {
+    const LONG_PTR style = GetWindowLongPtrA(child.hwnd, GWL_STYLE);
+    const LONG_PTR wanted = control.Kind() == ControlKind::Label
+                                ? (p.border ? style | WS_BORDER : style & ~WS_BORDER)
+                                : style;
+    if (wanted != style) {
+      SetWindowLongPtrA(child.hwnd, GWL_STYLE, wanted);
+      SetWindowPos(child.hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    InvalidateRect(child.hwnd, nullptr, TRUE);
+  }
+  if (aspects & (kAspectGeometry | kAspectPicture)) Place(control, child, aspects & kAspectPicture);
+  if (aspects & kAspectEnabled) {
+    EnableWindow(child.hwnd, p.enabled);
+    InvalidateRect(child.hwnd, nullptr, TRUE);
+  }
+  if (aspects & kAspectVisible) {
+    // A hidden control keeps the focus it had, and the keyboard with it.
+    if (!p.visible && GetFocus() == child.hwnd) {
+      HWND next = GetNextDlgTabItem(hwnd_, child.hwnd, FALSE);
+      ::SetFocus(next && next != child.hwnd ? next : hwnd_);
+    }
+    ShowWindow(child.hwnd, p.visible ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+void FormWin32::ControlDestroyed(Control& control) {
+  if (pending_.erase(&control)) return;
+  const auto found = children_.find(&control);
+  if (found == children_.end()) {
+    InvalidatePainted();
+    return;
+  }
+  ReleaseImage(found->second);
+  RemoveToolTip(found->second);
+  DestroyWindow(found->second.hwnd);
+  children_.erase(found);
+}
+
+void FormWin32::ZOrderChanged() {
+  // Each one placed on top of the ones before: the last is in front.
+  for (const Control* control : form_.Controls()) {
+    const auto found = children_.find(control);
+    if (found == children_.end()) continue;
+    SetWindowPos(found->second.hwnd, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  InvalidatePainted();
+}
+
+void FormWin32::Place(const Control& control, Child& child, bool force) {
+  const ControlProperties& p = control.Properties();
+  const RECT want{Px(p.left), Py(p.top), Px(p.width), Py(p.height)};
+  // A static with a bitmap sizes itself to it: force the model's size back.
+  if (!force && std::memcmp(&want, &child.placed, sizeof want) == 0) return;
+  child.placed = want;
+  SetWindowPos(child.hwnd, nullptr, want.left, want.top, want.right, want.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HBITMAP FormWin32::BitmapFor(const std::string& name) {
+  if (name.empty()) return nullptr;
+  const auto found = bitmaps_.find(name);
+  if (found != bitmaps_.end()) return found->second;
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
+      GetModuleHandleA(nullptr), ToAnsi(name).c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  bitmaps_[name] = bitmap;
+  return bitmap;
+}
+
+void FormWin32::ApplyPicture(const Control& control, Child& child) {
+  ReleaseImage(child);
+  child.bitmap = BitmapFor(control.Picture());
+  SendMessageA(child.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(child.bitmap));
+}
+
+void FormWin32::ReleaseImage(Child& child) {
+  if (!child.bitmap) return;
+  // Common controls 6 may keep a copy of a bitmap with alpha: that one is ours to delete.
+  const auto shown = reinterpret_cast<HBITMAP>(
+      SendMessageA(child.hwnd, STM_SETIMAGE, IMAGE_BITMAP, 0));
+  if (shown && shown != child.bitmap) DeleteObject(shown);
+  child.bitmap = nullptr;
+}
+
+void FormWin32::ApplyScroll(const Control& control, const Child& child) {
+  const ControlProperties& p = control.Properties();
+  // The thumb stands for one large change of the range.
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = p.min;
+  info.nMax = p.max + p.largeChange - 1;
+  info.nPage = static_cast<UINT>(p.largeChange);
+  info.nPos = p.value;
+  SetScrollInfo(child.hwnd, SB_CTL, &info, TRUE);
+}
+
+// These may unload the form: nothing after the call into the model.
+void FormWin32::Scrolled(HWND bar, int request) {
+  Control* control = form_.ControlById(GetDlgCtrlID(bar));
+  if (!control || control->Kind() != ControlKind::VScrollBar) return;
+  const ControlProperties& p = control->Properties();
+  long long value = p.value;
+  switch (request) {
+    case SB_LINEUP: value -= p.smallChange; break;
+    case SB_LINEDOWN: value += p.smallChange; break;
+    case SB_PAGEUP: value -= p.largeChange; break;
+    case SB_PAGEDOWN: value += p.largeChange; break;
+    case SB_TOP: value = p.min; break;
+    case SB_BOTTOM: value = p.max; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      // The 32-bit position; the message's own is 16 bits.
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      if (!GetScrollInfo(bar, SB_CTL, &info)) return;
+      value = info.nTrackPos;
+      break;
+    }
+    default:
+      return;  // SB_ENDSCROLL
+  }
+  MoveBar(*control, value);
+}
+
+void FormWin32::MoveBar(Control& bar, long long value) {
+  // Wide arithmetic, so no step wraps around before the bar's own limits.
+  form_.OnScrolled(bar, static_cast<int>(std::clamp<long long>(value, bar.Min(), bar.Max())));
+}
+
+void FormWin32::Wheel(int delta) {
+  wheel_ += delta;
+  const int notches = wheel_ / WHEEL_DELTA;
+  wheel_ -= notches * WHEEL_DELTA;
+  if (notches == 0) return;
+  // The form's scroll bar, wherever the pointer or the focus is.
+  for (Control* control : form_.Controls()) {
+    if (control->Kind() != ControlKind::VScrollBar || !control->Visible() || !control->Enabled())
+      continue;
+    MoveBar(*control, control->Value() - static_cast<long long>(notches) * control->SmallChange());
+    return;
+  }
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,149 @@
+#include "platform/win32/form_window_win32.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace platform::win32 {
+
+COLORREF ToColorRef(Color color) {
+  return IsSystemColor(color) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
+}
+
+bool IsFormWindow(HWND window) {
+  char name[64] = {};
+  return window && GetClassNameA(window, name, sizeof name) > 0 &&
+         std::strcmp(name, kFormClass) == 0;
+}
+
+void RegisterFormClass() {
+  static bool registered = false;
+  if (registered) return;
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = FormWin32::Proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.lpszClassName = kFormClass;
+  if (!RegisterClassExA(&wc))
+    ThrowLastError("Could not register the window class", kFormClass);
+  registered = true;
+}
+
+HWND HiddenOwner() {
+  static HWND owner = nullptr;
+  if (!owner) {
+    RegisterFormClass();
+    // A window of the form class without a form: DefWindowProc serves it.
+    owner = CreateWindowExA(0, kFormClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+  }
+  return owner;
+}
+
+FormWin32::FormWin32(Form& form, const ScreenMetrics& screen) : form_(form), screen_(screen) {
+  RegisterFormClass();
+  HDC dc = GetDC(nullptr);
+  dpiY_ = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  style_ = FormStyle(form);
+  exStyle_ = FormExStyle(form);
+  HWND owner = !form.ShowInTaskbar() && !(exStyle_ & WS_EX_TOOLWINDOW) ? HiddenOwner() : nullptr;
+  // Proc keeps `this` from WM_NCCREATE on.
+  if (!CreateWindowExA(exStyle_, kFormClass, ToAnsi(form.Caption()).c_str(), style_, 0, 0, 0, 0,
+                       owner, nullptr, GetModuleHandleA(nullptr), this))
+    ThrowLastError("Could not create the window", form.Name());
+  backBrush_ = CreateSolidBrush(ToColorRef(form.BackColor()));
+}
+
+FormWin32::~FormWin32() {
+  // Messages sent while the window goes away no longer reach this object.
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  for (auto& entry : children_) ReleaseImage(entry.second);
+  DestroyWindow(hwnd_);  // its children and its menu with it
+  for (auto& font : fonts_) DeleteObject(font.second);
+  for (auto& bitmap : bitmaps_)
+    if (bitmap.second) DeleteObject(bitmap.second);
+  DeleteObject(backBrush_);
+}
+
+FrameExtents FormWin32::Frame() const {
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, style_, menu_ != nullptr, exStyle_);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void FormWin32::FormChanged(unsigned aspects) {
+  if (aspects & kAspectText) SetWindowTextA(hwnd_, ToAnsi(form_.Caption()).c_str());
+  if (aspects & kAspectColors) {
+    DeleteObject(backBrush_);
+    backBrush_ = CreateSolidBrush(ToColorRef(form_.BackColor()));
+    InvalidatePainted();
+  }
+  if (aspects & kAspectGeometry) {
+    const RECT want{Px(form_.Left()), Py(form_.Top()), Px(form_.Width()), Py(form_.Height())};
+    if (std::memcmp(&want, &placed_, sizeof want) != 0) {
+      placed_ = want;
+      SetWindowPos(hwnd_, nullptr, want.left, want.top, want.right, want.bottom,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+}
+
+void FormWin32::Show() {
+  for (Control* control : form_.Controls())
+    if (pending_.count(control) && control->Visible()) Make(*control);
+  ShowWindow(hwnd_, SW_SHOW);
+  // Painted at once: the caller may hold the thread for a while.
+  UpdateWindow(hwnd_);
+}
+
+void FormWin32::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+
+void FormWin32::SetFocus() { ::SetFocus(hwnd_); }
+
+void FormWin32::Refresh(const Control*) {
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+HFONT FormWin32::FontFor(const Font& font) {
+  const std::string key = font.name + "|" + std::to_string(font.size) + "|" +
+                          (font.bold ? "b" : "") + (font.italic ? "i" : "");
+  HFONT& handle = fonts_[key];
+  if (!handle) {
+    // Points at the screen's DPI; a negative height asks for the character
+    // height, as point sizes mean.
+    const int height = -static_cast<int>(std::lround(font.size * dpiY_ / 72.0));
+    handle = CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE,
+                         FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, ToAnsi(font.name).c_str());
+  }
+  return handle;
+}
+
+DWORD FormStyle(const Form& form) {
+  // Every border style has a title bar; only Sizable can be sized.
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
+  if (form.BorderStyle() == FormBorder::Sizable) style |= WS_THICKFRAME;
+  if (form.ControlBox()) {
+    style |= WS_SYSMENU;
+    if (form.BorderStyle() != FormBorder::FixedToolWindow) {
+      if (form.MinButton()) style |= WS_MINIMIZEBOX;
+      if (form.MaxButton()) style |= WS_MAXIMIZEBOX;
+    }
+  }
+  return style;
+}
+
+DWORD FormExStyle(const Form& form) {
+  DWORD ex = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE;
+  // A tool window never has a task-bar button.
+  if (form.BorderStyle() == FormBorder::FixedToolWindow)
+    ex |= WS_EX_TOOLWINDOW;
+  else if (form.ShowInTaskbar())
+    ex |= WS_EX_APPWINDOW;
+  return ex;
+}
+
+}  // namespace platform::win32

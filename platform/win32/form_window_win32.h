@@ -1,0 +1,93 @@
+#pragma once
+// The real window of a loaded form and its children, shared by the files
+// of this folder that each do one job of it: the window and its frame
+// (form_window_win32.cpp), child controls (form_children_win32.cpp),
+// messages (form_messages_win32.cpp), painting (form_paint_win32.cpp),
+// menus (form_menus_win32.cpp), tooltips (form_tooltips_win32.cpp).
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/win32/forms_win32.h"
+
+namespace platform::win32 {
+
+// Posted on WM_KILLFOCUS: whether the form gets its LostFocus event is
+// decided once the focus has settled (changing the focus inside
+// WM_KILLFOCUS confuses the system).
+inline constexpr UINT kMsgFocusLost = WM_APP + 1;
+
+COLORREF ToColorRef(Color color);
+bool IsFormWindow(HWND window);
+void RegisterFormClass();
+// Owns the taskbar-less forms that are not tool windows.
+HWND HiddenOwner();
+// An error in an event handler: reported like an error that ends start-up,
+// in a box, and then the program ends (message_loop_win32.cpp).
+void ReportFatal(const Failure& failure);
+
+class FormWin32 : public FormWindow {
+ public:
+  FormWin32(Form& form, const ScreenMetrics& screen);
+  ~FormWin32() override;
+
+  WindowHandle Handle() const override { return reinterpret_cast<WindowHandle>(hwnd_); }
+  FrameExtents Frame() const override;
+  void FormChanged(unsigned aspects) override;
+  void ControlCreated(Control& control) override;
+  void ControlChanged(Control& control, unsigned aspects) override;
+  void ControlDestroyed(Control& control) override;
+  void ZOrderChanged() override;
+  void MenusChanged() override;
+  void Show() override;
+  void Hide() override;
+  void SetFocus() override;
+  void Refresh(const Control* control) override;
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  struct Child {
+    HWND hwnd = nullptr;
+    RECT placed{-1, -1, -1, -1};  // x, y, width, height last given
+    HBITMAP bitmap = nullptr;
+    bool tip = false;  // registered with the form's tooltip window
+  };
+
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Creates the control's window from the model as it is now.
+  void Make(Control& control);
+  int Px(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelX); }
+  int Py(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelY); }
+  HFONT FontFor(const Font& font);
+  HBITMAP BitmapFor(const std::string& name);
+  void Place(const Control& control, Child& child, bool force);
+  void ApplyPicture(const Control& control, Child& child);
+  void ApplyScroll(const Control& control, const Child& child);
+  void Scrolled(HWND bar, int request);
+  void MoveBar(Control& bar, long long value);
+  void Wheel(int delta);
+  void InvalidatePainted();
+  void PaintForm(HDC dc);
+  void DrawLabel(const DRAWITEMSTRUCT& item);
+  void ReleaseImage(Child& child);
+  void ApplyToolTip(const Control& control, Child& child);
+  void RemoveToolTip(Child& child);
+
+  Form& form_;
+  ScreenMetrics screen_;
+  int dpiY_ = 96;
+  DWORD style_ = 0, exStyle_ = 0;
+  HWND hwnd_ = nullptr;
+  HMENU menu_ = nullptr;
+  HBRUSH backBrush_ = nullptr;
+  HWND tips_ = nullptr;  // made when a control first has a tooltip; owned by the form
+  RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given
+  int wheel_ = 0;                // wheel movement short of a whole notch
+  std::map<const Control*, Child> children_;
+  std::set<const Control*> pending_;  // controls without their window yet
+  std::map<std::string, HFONT> fonts_;
+  std::map<std::string, HBITMAP> bitmaps_;
+};
+
+}  // namespace platform::win32

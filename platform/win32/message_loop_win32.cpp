@@ -1,0 +1,80 @@
+#include "platform/win32/form_window_win32.h"
+
+namespace platform::win32 {
+namespace {
+
+int g_exitCode = 0;
+
+// The forms' keyboard interface (Tab, Enter, Esc) comes from the dialog
+// manager; everything else is dispatched as usual.
+void Dispatch(MSG& msg) {
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  if (root && IsFormWindow(root) && IsDialogMessageA(root, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+}  // namespace
+
+void ReportFatal(const Failure& failure) {
+  const Services& os = Os();
+  const std::string title = os.app ? os.app->Title() : std::string("Error");
+  std::string text = "Run-time error";
+  if (failure.status) text += ' ' + std::to_string(failure.status);
+  text += ":\r\n\r\n" + failure.description;
+  if (os.messageBoxes)
+    os.messageBoxes->Show(text, title, kMbOk | kMbIconStop);
+  else
+    MessageBoxA(nullptr, ToAnsi(text).c_str(), ToAnsi(title).c_str(), MB_OK | MB_ICONSTOP);
+  g_exitCode = 1;
+  PostQuitMessage(1);
+}
+
+std::unique_ptr<FormWindow> WinFormHost::CreateWindowFor(Form& form) {
+  return std::make_unique<FormWin32>(form, Screen());
+}
+
+ScreenMetrics WinFormHost::Screen() {
+  HDC dc = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+  const int dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  ScreenMetrics s;
+  s.twipsPerPixelX = 1440.0 / (dpiX > 0 ? dpiX : 96);
+  s.twipsPerPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96);
+  s.width = ::GetSystemMetrics(SM_CXSCREEN) * s.twipsPerPixelX;
+  s.height = ::GetSystemMetrics(SM_CYSCREEN) * s.twipsPerPixelY;
+  s.scrollBarWidth = ::GetSystemMetrics(SM_CXVSCROLL) * s.twipsPerPixelX;
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  s.workLeft = work.left * s.twipsPerPixelX;
+  s.workTop = work.top * s.twipsPerPixelY;
+  s.workWidth = (work.right - work.left) * s.twipsPerPixelX;
+  s.workHeight = (work.bottom - work.top) * s.twipsPerPixelY;
+  return s;
+}
+
+void WinFormHost::DoEvents() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // For the loop that owns the program's end.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (!LoadedForms().empty()) {
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == -1) return 1;
+    if (got == 0) return static_cast<int>(msg.wParam);
+    Dispatch(msg);
+  }
+  return g_exitCode;
+}
+
+}  // namespace platform::win32

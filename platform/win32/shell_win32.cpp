@@ -1,0 +1,43 @@
+#include "platform/win32/services_win32.h"
+
+namespace platform::win32 {
+
+Status WinShell::Execute(const std::string& verb, const std::string& file,
+                         const std::optional<std::string>& parameters,
+                         const std::string& directory, int show, std::intptr_t& shellResult) {
+  // shell32 is loaded only when something is opened, from the system folder.
+  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static const auto shellExecute = SystemFunction<ShellExecuteFn>("shell32.dll", "ShellExecuteA");
+  shellResult = 0;
+  if (!shellExecute) return kErrorProcNotFound;
+  const std::string params = parameters ? ToAnsi(*parameters) : std::string();
+  const HINSTANCE result =
+      shellExecute(GetDesktopWindow(), ToAnsi(verb).c_str(), ToAnsi(file).c_str(),
+                   parameters ? params.c_str() : nullptr, ToAnsi(directory).c_str(), show);
+  shellResult = reinterpret_cast<std::intptr_t>(result);
+  return StatusFromShellResult(shellResult);
+}
+
+Status WinShell::StartProgram(const std::string& commandLine) {
+  if (commandLine.empty()) return kErrorFileNotFound;
+  std::string command = ToAnsi(commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return LastStatus();
+  // Never waited for: the handles go at once.
+  const ScopedHandle thread(process.hThread), child(process.hProcess);
+  return kOk;
+}
+
+int WinMessageBoxes::Show(const std::string& text, const std::string& title,
+                          std::uint32_t style) {
+  // Owned by the active window, so the box is modal to it.
+  return MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), style);
+}
+
+}  // namespace platform::win32
