@@ -4,12 +4,14 @@
 #include <string>
 
 #include "about/Icon.h"
+#include "platform/services.h"
 
 namespace {
 
 using platform::ControlKind;
 
 constexpr double kFullBarWidth = 5770;  // the frame's width less 70
+constexpr std::uint64_t kPaintInterval = 40;  // milliseconds: 25 pictures a second
 
 // Nearest whole number, an exact half to the even neighbour.
 double RoundHalfEven(double value) {
@@ -68,6 +70,7 @@ void frmDialog::Build() {
   lblProgBack->ZOrder(1);
 
   BarValue = 0;
+  painted_ = false;
 }
 
 void frmDialog::Form_Load() {
@@ -91,11 +94,20 @@ void frmDialog::SetTheBar(std::int16_t iNewValue) {
 }
 
 void frmDialog::UpdateBar(std::int16_t iValue) {
+  const bool changed = iValue != BarValue || !painted_;
   BarValue = iValue;
   lblBlue->SetWidth(RoundHalfEven(static_cast<double>(iValue) / 100 * kFullBarWidth));
   lblBlue->SetCaption(std::to_string(BarValue) + " %");
-  // The search holds the thread; paint now so the bar moves while it runs.
-  Refresh();
+  // The search holds the thread, so the bar is painted here: when what it
+  // shows has changed, no more often than the eye can follow, and always
+  // when it reaches 100.
+  if (!changed) return;
+  const std::uint64_t now = platform::Os().clock->Milliseconds();
+  if (iValue == 100 || !painted_ || now - paintedAt_ >= kPaintInterval) {
+    Refresh();
+    painted_ = true;
+    paintedAt_ = now;
+  }
 }
 
 modCheck::ProgressTarget& DialogProgress() {

@@ -30,6 +30,8 @@ class frmDialog : public platform::Form {
   void UpdateBar(std::int16_t iValue);
 
   std::int16_t BarValue = 0;
+  bool painted_ = false;  // since this load
+  std::uint64_t paintedAt_ = 0;
   platform::Control* lblBlue = nullptr;
   platform::Control* Label1 = nullptr;
   platform::Control* lblProgBack = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 // What the running program knows of itself, and the date.
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -33,6 +34,8 @@ class Clock {
   virtual Date Today() = 0;
   // The user's date separator as the system formats short dates.
   virtual std::string DateSeparator() = 0;
+  // Milliseconds from some fixed moment, never going back: for pacing.
+  virtual std::uint64_t Milliseconds() = 0;
 };
 
 }  // namespace platform

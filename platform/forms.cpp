@@ -16,22 +16,21 @@ std::vector<Form*>& Loaded() {
 
 bool Grow(Form& form, bool vertical, double target, FitSteps steps) {
   const ScreenMetrics screen = form.Screen();
-  const double cap = vertical ? screen.workHeight : screen.workWidth;
-  double size = vertical ? form.Height() : form.Width();
-  // The steps run on the frame's arithmetic alone; the real window is
-  // moved once, to the size they end at.
-  const auto client = [&] {
-    return vertical ? form.ClientHeightFor(size) : form.ClientWidthFor(size);
-  };
-  if (steps == FitSteps::AtLeastOne) size += 1;
   // No window is larger than the working area: a target it cannot hold
   // stops the growth there instead of looping for ever.
-  while (client() < target && size < cap) size += 1;
+  const double cap = vertical ? screen.workHeight : screen.workWidth;
+  const double start = vertical ? form.Height() : form.Width();
+  const double perPixel = vertical ? screen.twipsPerPixelY : screen.twipsPerPixelX;
+  // The frame does not change while the window grows: the size is worked
+  // out on its arithmetic, and the real window is moved once.
+  const FrameExtents frame = form.FrameSize();
+  const double size = FitOuterSize(start, target, vertical ? frame.height : frame.width,
+                                   perPixel, cap, steps);
   if (vertical)
     form.SetHeight(size);
   else
     form.SetWidth(size);
-  return client() >= target;
+  return (vertical ? form.ClientHeight() : form.ClientWidth()) >= target;
 }
 
 }  // namespace
@@ -75,6 +74,7 @@ void Form::Load() {
   window_->FormChanged(kAspectAll);
   Loaded().push_back(this);
   Form_Load();
+  if (window_) window_->Settle();
 }
 
 void Form::Show() {
@@ -167,6 +167,8 @@ double Form::ClientWidthFor(double outerWidth) const {
   const int pixels = TwipsToPixels(outerWidth, screen_.twipsPerPixelX) - window_->Frame().width;
   return std::max(0, pixels) * screen_.twipsPerPixelX;
 }
+
+FrameExtents Form::FrameSize() const { return window_ ? window_->Frame() : FrameExtents{}; }
 
 double Form::ClientHeightFor(double outerHeight) const {
   if (!window_) return designClientHeight_;
@@ -323,6 +325,31 @@ void DoEvents() {
 
 int TwipsToPixels(double twips, double twipsPerPixel) {
   return static_cast<int>(std::lround(twips / twipsPerPixel));
+}
+
+double FitOuterSize(double start, double target, int framePixels, double twipsPerPixel,
+                    double cap, FitSteps steps) {
+  const auto reaches = [&](double size) {
+    return std::max(0, TwipsToPixels(size, twipsPerPixel) - framePixels) * twipsPerPixel >=
+           target;
+  };
+  const double first = steps == FitSteps::AtLeastOne ? start + 1 : start;
+  if (reaches(first) || first >= cap) return first;
+  // The client size never shrinks as the window grows, so the first step
+  // that reaches the target is found by halving, among the steps that stop
+  // short of the cap.
+  long long last = std::max(1LL, static_cast<long long>(std::ceil(cap - first)));
+  while (last > 1 && first + static_cast<double>(last - 1) >= cap) --last;
+  while (first + static_cast<double>(last) < cap) ++last;
+  long long low = 1, high = last;
+  while (low < high) {
+    const long long mid = low + (high - low) / 2;
+    if (reaches(first + static_cast<double>(mid)))
+      high = mid;
+    else
+      low = mid + 1;
+  }
+  return first + static_cast<double>(low);
 }
 
 bool GrowHeightUntil(Form& form, double target, FitSteps steps) {

@@ -49,6 +49,9 @@ class FormWindow {
   virtual void ZOrderChanged() = 0;
   virtual void MenusChanged() = 0;
   virtual void Show() = 0;  // modeless, activated
+  // What a hidden window let wait (its place and size) is given to it now:
+  // the model's Load calls this when Form_Load is done.
+  virtual void Settle() {}
   virtual void Hide() = 0;
   virtual void SetFocus() = 0;
   // Paints invalid parts now; `control` null: the whole form.
@@ -113,6 +116,9 @@ class Form {
   // The client size the window would have at this outer size.
   double ClientWidthFor(double outerWidth) const;
   double ClientHeightFor(double outerHeight) const;
+  // What the frame adds around the client area, whole pixels; none while
+  // not loaded.
+  FrameExtents FrameSize() const;
   // The screen as the form's host reports it.
   ScreenMetrics Screen() const;
 
@@ -225,5 +231,13 @@ int TwipsToPixels(double twips, double twipsPerPixel);
 enum class FitSteps { WhileShort, AtLeastOne };
 bool GrowHeightUntil(Form& form, double target, FitSteps steps);
 bool GrowWidthUntil(Form& form, double target, FitSteps steps);
+
+// Where that one-twip loop ends, worked out without taking its steps: from
+// `start` (one twip more first with AtLeastOne), the first outer size whose
+// client size, max(0, TwipsToPixels(size) - framePixels) twips' worth of
+// pixels, reaches `target`; or the first at or past `cap` when none before
+// it does.
+double FitOuterSize(double start, double target, int framePixels, double twipsPerPixel,
+                    double cap, FitSteps steps);
 
 }  // namespace platform

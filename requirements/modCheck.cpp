@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <optional>
 #include <string_view>
 
@@ -285,11 +286,18 @@ bool MeetsVersion(const FileVersionParts& file, const std::string& required) {
   return true;
 }
 
-bool FileTestPasses(const std::string& path, const std::string& requiredVersion) {
+// The versions read in one run of the checks: a path several products
+// name is read once.
+using VersionCache = std::map<std::string, std::optional<FileVersionParts>>;
+
+bool FileTestPasses(const std::string& path, const std::string& requiredVersion,
+                    VersionCache& versions) {
   if (path.empty()) return false;
   try {
     if (!Os().files->FindFirst(path, platform::EntryKinds::NormalFiles)) return false;
-    const auto version = ReadFileVersion(path);
+    auto cached = versions.find(path);
+    if (cached == versions.end()) cached = versions.emplace(path, ReadFileVersion(path)).first;
+    const auto& version = cached->second;
     if (!version) return requiredVersion.empty();
     if (requiredVersion == VersionText(*version)) return true;
     if (requiredVersion.empty()) return true;
@@ -380,11 +388,12 @@ void AdvanceProgress(std::int16_t iStep) {
 }
 
 std::int32_t RunChecks() {
+  VersionCache versions;
   for (std::size_t i = 0; i + 1 < Requirements.size(); ++i) {
     AdvanceProgress(2);
     Requirement& r = Requirements[i];
     if (!r.RegKey.empty()) CheckRegistry(r);
-    if (!r.FileName.empty()) r.Found = FileTestPasses(FileTestPath(r), r.FileVersion);
+    if (!r.FileName.empty()) r.Found = FileTestPasses(FileTestPath(r), r.FileVersion, versions);
   }
   return 0;
 }

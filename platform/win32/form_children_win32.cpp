@@ -12,10 +12,40 @@ void FormWin32::ControlCreated(Control& control) {
     return;
   }
   if (control.Kind() == ControlKind::Menu) return;
-  // Its window comes when it is first shown on a shown form: a form with
-  // thousands of rows, most never on screen, costs only the ones shown.
+  // Its window comes when it is first shown on a shown form, inside the
+  // client area: a form with thousands of rows, most never on screen, costs
+  // only the ones seen.
   pending_.insert(&control);
-  if (control.Visible() && IsWindowVisible(hwnd_)) Make(control);
+  if (ShouldMake(control)) Make(control);
+}
+
+bool FormWin32::ShouldMake(const Control& control) const {
+  if (!control.Visible() || !shown_) return false;
+  const RECT r = PixelRect(control);
+  return r.left <= Px(form_.ClientWidth()) && r.top <= Py(form_.ClientHeight()) &&
+         r.left + r.right >= 0 && r.top + r.bottom >= 0;
+}
+
+RECT FormWin32::PixelRect(const Control& control) const {
+  const ControlProperties& p = control.Properties();
+  return {Px(p.left), Py(p.top), Px(p.width), Py(p.height)};
+}
+
+void FormWin32::MakeShownPending() {
+  for (Control* control : form_.Controls())
+    if (pending_.count(control) && ShouldMake(*control)) Make(*control);
+}
+
+bool FormWin32::OverlapsAWindow(const Control& control, const RECT& placed) const {
+  const RECT mine{placed.left, placed.top, placed.left + placed.right, placed.top + placed.bottom};
+  for (const auto& [other, child] : children_) {
+    if (other == &control) continue;
+    const RECT theirs{child.placed.left, child.placed.top, child.placed.left + child.placed.right,
+                      child.placed.top + child.placed.bottom};
+    RECT both;
+    if (IntersectRect(&both, &mine, &theirs)) return true;
+  }
+  return false;
 }
 
 void FormWin32::Make(Control& control) {
@@ -50,38 +80,50 @@ void FormWin32::Make(Control& control) {
   }
   const bool hasText = control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button;
   const std::string text = hasText ? ToAnsi(p.caption) : "";
-  HWND hwnd = CreateWindowExA(0, windowClass, text.c_str(), style, 0, 0, 0, 0, hwnd_,
+  // Made in one call where it will stay: placed, shown, enabled or not.
+  const RECT want = PixelRect(control);
+  style |= (p.visible ? WS_VISIBLE : 0) | (p.enabled ? 0 : WS_DISABLED);
+  HWND hwnd = CreateWindowExA(0, windowClass, text.c_str(), style, want.left, want.top, want.right,
+                              want.bottom, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               GetModuleHandleA(nullptr), nullptr);
   if (!hwnd) ThrowLastError("Could not create the control", control.Name());
   Child& child = children_[&control];
   child.hwnd = hwnd;
+  child.placed = want;
+  child.text = text;
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), FALSE);
-  if (control.Kind() == ControlKind::Image) ApplyPicture(control, child);
-  if (control.Kind() == ControlKind::VScrollBar) ApplyScroll(control, child);
-  // Behind the nearest control in front of it that has its window.
-  HWND after = HWND_TOP;
-  const std::vector<Control*>& order = form_.Controls();
-  auto at = std::find(order.begin(), order.end(), &control);
-  for (at = at == order.end() ? at : at + 1; at != order.end(); ++at) {
-    const auto front = children_.find(*at);
-    if (front != children_.end()) {
-      after = front->second.hwnd;
-      break;
-    }
+  if (control.Kind() == ControlKind::Image) {
+    ApplyPicture(control, child);
+    // A static with a bitmap sizes itself to it: the model's size holds.
+    RECT now;
+    GetClientRect(hwnd, &now);
+    if (now.right != want.right || now.bottom != want.bottom) Place(control, child, true);
   }
-  SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Place(control, child, true);
-  EnableWindow(hwnd, p.enabled);
-  if (p.visible) ShowWindow(hwnd, SW_SHOWNA);
+  if (control.Kind() == ControlKind::VScrollBar) ApplyScroll(control, child);
+  // Where windows overlap, the one in front in the model is in front on
+  // screen: behind the nearest control in front of it that has its window.
+  if (OverlapsAWindow(control, want)) {
+    HWND after = HWND_TOP;
+    const std::vector<Control*>& order = form_.Controls();
+    auto at = std::find(order.begin(), order.end(), &control);
+    for (at = at == order.end() ? at : at + 1; at != order.end(); ++at) {
+      const auto front = children_.find(*at);
+      if (front != children_.end()) {
+        after = front->second.hwnd;
+        break;
+      }
+    }
+    SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   ApplyToolTip(control, child);
 }
 
 void FormWin32::ControlChanged(Control& control, unsigned aspects) {
   const ControlProperties& p = control.Properties();
   if (pending_.count(&control)) {
-    // Made from the model as it then is.
-    if ((aspects & kAspectVisible) && p.visible && IsWindowVisible(hwnd_)) Make(control);
+    // Made from the model as it then is, once shown or moved into view.
+    if ((aspects & (kAspectVisible | kAspectGeometry)) && ShouldMake(control)) Make(control);
     return;
   }
   const auto found = children_.find(&control);
@@ -96,10 +138,11 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
     SendMessageA(child.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(p.font)), TRUE);
   if ((aspects & kAspectText) &&
       (control.Kind() == ControlKind::Label || control.Kind() == ControlKind::Button)) {
-    const std::string text = ToAnsi(p.caption);
-    char current[1024] = {};
-    GetWindowTextA(child.hwnd, current, sizeof current);
-    if (text != current) SetWindowTextA(child.hwnd, text.c_str());
+    std::string text = ToAnsi(p.caption);
+    if (text != child.text) {
+      SetWindowTextA(child.hwnd, text.c_str());
+      child.text = std::move(text);
+    }
     if (control.Kind() == ControlKind::Button)
       SendMessageA(child.hwnd, BM_SETSTYLE,
                    BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
@@ -165,9 +208,19 @@ void FormWin32::Place(const Control& control, Child& child, bool force) {
   const RECT want{Px(p.left), Py(p.top), Px(p.width), Py(p.height)};
   // A static with a bitmap sizes itself to it: force the model's size back.
   if (!force && std::memcmp(&want, &child.placed, sizeof want) == 0) return;
+  const RECT before{child.placed.left, child.placed.top, child.placed.left + child.placed.right,
+                    child.placed.top + child.placed.bottom};
   child.placed = want;
+  // Moved without the system's own repainting, which costs a trip through
+  // the window manager each time (a progress bar moves a lot): what the
+  // move uncovers and covers is simply marked for the next paint.
   SetWindowPos(child.hwnd, nullptr, want.left, want.top, want.right, want.bottom,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS |
+                   SWP_NOSENDCHANGING | SWP_DEFERERASE);
+  const RECT after{want.left, want.top, want.left + want.right, want.top + want.bottom};
+  InvalidateRect(hwnd_, &before, FALSE);
+  InvalidateRect(hwnd_, &after, FALSE);
+  InvalidateRect(child.hwnd, nullptr, FALSE);
 }
 
 HBITMAP FormWin32::BitmapFor(const std::string& name) {

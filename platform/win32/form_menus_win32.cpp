@@ -4,9 +4,9 @@
 
 namespace platform::win32 {
 
-void FormWin32::MenusChanged() {
+HMENU BuildMenuBar(const Form& form) {
   HMENU bar = CreateMenu();
-  const std::vector<Control*> menus = form_.Menus();
+  const std::vector<Control*> menus = form.Menus();
   for (const Control* title : menus) {
     const ControlProperties& t = title->Properties();
     if (!t.menuParent.empty() || !t.visible) continue;
@@ -30,12 +30,31 @@ void FormWin32::MenusChanged() {
   }
   if (GetMenuItemCount(bar) == 0) {
     DestroyMenu(bar);
-    bar = nullptr;
+    return nullptr;
   }
+  return bar;
+}
+
+std::string MenuSignature(const Form& form) {
+  std::string signature;
+  for (const Control* menu : form.Menus()) {
+    const ControlProperties& p = menu->Properties();
+    signature += std::to_string(menu->Id()) + (p.visible ? "v" : "-") + (p.enabled ? "e" : "-") +
+                 p.menuParent + '\x1F' + p.caption + '\x1E';
+  }
+  return signature;
+}
+
+void FormWin32::MenusChanged() {
+  // Setting a menu bar costs a frame change: only when it really differs.
+  std::string signature = MenuSignature(form_);
+  if (signature == menuSignature_) return;
+  menuSignature_ = std::move(signature);
   HMENU old = menu_;
-  menu_ = bar;
-  SetMenu(hwnd_, bar);
+  menu_ = BuildMenuBar(form_);
+  SetMenu(hwnd_, menu_);
   if (old) DestroyMenu(old);
+  frame_ = FrameFor(style_, exStyle_, menu_ != nullptr);
 }
 
 }  // namespace platform::win32

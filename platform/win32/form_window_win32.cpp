@@ -50,10 +50,16 @@ FormWin32::FormWin32(Form& form, const ScreenMetrics& screen) : form_(form), scr
   style_ = FormStyle(form);
   exStyle_ = FormExStyle(form);
   HWND owner = !form.ShowInTaskbar() && !(exStyle_ & WS_EX_TOOLWINDOW) ? HiddenOwner() : nullptr;
+  // The menu bar comes with the window rather than being set on it after.
+  menuSignature_ = MenuSignature(form);
+  menu_ = BuildMenuBar(form);
   // Proc keeps `this` from WM_NCCREATE on.
   if (!CreateWindowExA(exStyle_, kFormClass, ToAnsi(form.Caption()).c_str(), style_, 0, 0, 0, 0,
-                       owner, nullptr, GetModuleHandleA(nullptr), this))
+                       owner, menu_, GetModuleHandleA(nullptr), this)) {
+    if (menu_) DestroyMenu(menu_);
     ThrowLastError("Could not create the window", form.Name());
+  }
+  frame_ = FrameFor(style_, exStyle_, menu_ != nullptr);
   backBrush_ = CreateSolidBrush(ToColorRef(form.BackColor()));
 }
 
@@ -68,11 +74,15 @@ FormWin32::~FormWin32() {
   DeleteObject(backBrush_);
 }
 
-FrameExtents FormWin32::Frame() const {
+FrameExtents FrameFor(DWORD style, DWORD exStyle, bool menu) {
   RECT r{0, 0, 0, 0};
-  AdjustWindowRectEx(&r, style_, menu_ != nullptr, exStyle_);
+  AdjustWindowRectEx(&r, style, menu, exStyle);
   return {r.right - r.left, r.bottom - r.top};
 }
+
+// Asked at every step of a fit: worked out when the styles or the menu bar
+// change, never in between.
+FrameExtents FormWin32::Frame() const { return frame_; }
 
 void FormWin32::FormChanged(unsigned aspects) {
   if (aspects & kAspectText) SetWindowTextA(hwnd_, ToAnsi(form_.Caption()).c_str());
@@ -82,24 +92,39 @@ void FormWin32::FormChanged(unsigned aspects) {
     InvalidatePainted();
   }
   if (aspects & kAspectGeometry) {
-    const RECT want{Px(form_.Left()), Py(form_.Top()), Px(form_.Width()), Py(form_.Height())};
-    if (std::memcmp(&want, &placed_, sizeof want) != 0) {
-      placed_ = want;
-      SetWindowPos(hwnd_, nullptr, want.left, want.top, want.right, want.bottom,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // A hidden window is placed once, when it settles or is shown: a
+    // layout may size it several times before anyone sees it.
+    placementDue_ = true;
+    if (shown_) Settle();
   }
 }
 
+void FormWin32::Settle() {
+  if (!placementDue_) return;
+  placementDue_ = false;
+  const RECT want{Px(form_.Left()), Py(form_.Top()), Px(form_.Width()), Py(form_.Height())};
+  if (std::memcmp(&want, &placed_, sizeof want) == 0) return;
+  placed_ = want;
+  SetWindowPos(hwnd_, nullptr, want.left, want.top, want.right, want.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  // A larger client area may bring controls into view.
+  if (shown_) MakeShownPending();
+}
+
 void FormWin32::Show() {
-  for (Control* control : form_.Controls())
-    if (pending_.count(control) && control->Visible()) Make(*control);
+  // Placed and with its children first, so the window appears whole.
+  Settle();
+  shown_ = true;
+  MakeShownPending();
   ShowWindow(hwnd_, SW_SHOW);
   // Painted at once: the caller may hold the thread for a while.
   UpdateWindow(hwnd_);
 }
 
-void FormWin32::Hide() { ShowWindow(hwnd_, SW_HIDE); }
+void FormWin32::Hide() {
+  shown_ = false;
+  ShowWindow(hwnd_, SW_HIDE);
+}
 
 void FormWin32::SetFocus() { ::SetFocus(hwnd_); }
 

@@ -22,6 +22,11 @@ bool IsFormWindow(HWND window);
 void RegisterFormClass();
 // Owns the taskbar-less forms that are not tool windows.
 HWND HiddenOwner();
+FrameExtents FrameFor(DWORD style, DWORD exStyle, bool menu);
+// The menu bar of a form's menu controls; null when it has none shown. The
+// signature changes exactly when the bar would (form_menus_win32.cpp).
+HMENU BuildMenuBar(const Form& form);
+std::string MenuSignature(const Form& form);
 // An error in an event handler: reported like an error that ends start-up,
 // in a box, and then the program ends (message_loop_win32.cpp).
 void ReportFatal(const Failure& failure);
@@ -40,6 +45,7 @@ class FormWin32 : public FormWindow {
   void ZOrderChanged() override;
   void MenusChanged() override;
   void Show() override;
+  void Settle() override;
   void Hide() override;
   void SetFocus() override;
   void Refresh(const Control* control) override;
@@ -50,6 +56,7 @@ class FormWin32 : public FormWindow {
   struct Child {
     HWND hwnd = nullptr;
     RECT placed{-1, -1, -1, -1};  // x, y, width, height last given
+    std::string text;             // ANSI, as last given
     HBITMAP bitmap = nullptr;
     bool tip = false;  // registered with the form's tooltip window
   };
@@ -57,6 +64,12 @@ class FormWin32 : public FormWindow {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Creates the control's window from the model as it is now.
   void Make(Control& control);
+  // Whether a control without its window should get it now: shown, on a
+  // shown form, not wholly outside the client area.
+  bool ShouldMake(const Control& control) const;
+  void MakeShownPending();
+  RECT PixelRect(const Control& control) const;  // x, y, width, height
+  bool OverlapsAWindow(const Control& control, const RECT& placed) const;
   int Px(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelX); }
   int Py(double twips) const { return TwipsToPixels(twips, screen_.twipsPerPixelY); }
   HFONT FontFor(const Font& font);
@@ -79,7 +92,11 @@ class FormWin32 : public FormWindow {
   int dpiY_ = 96;
   DWORD style_ = 0, exStyle_ = 0;
   HWND hwnd_ = nullptr;
+  bool shown_ = false;  // Show() more recent than Hide()
+  bool placementDue_ = false;
   HMENU menu_ = nullptr;
+  std::string menuSignature_;
+  FrameExtents frame_;
   HBRUSH backBrush_ = nullptr;
   HWND tips_ = nullptr;  // made when a control first has a tooltip; owned by the form
   RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given

@@ -82,6 +82,7 @@ class WinClock : public Clock {
  public:
   Date Today() override;
   std::string DateSeparator() override;
+  std::uint64_t Milliseconds() override { return GetTickCount64(); }
 };
 
 class WinCodePage : public CodePage {

@@ -21,7 +21,14 @@ ImageHandle WinWindows::LoadImageFrom(InstanceHandle instance, const std::string
 
 std::intptr_t WinWindows::SendMessageTo(WindowHandle window, unsigned message,
                                         std::uintptr_t wParam, std::intptr_t lParam) {
-  return SendMessageA(reinterpret_cast<HWND>(window), message, wParam, lParam);
+  HWND hwnd = reinterpret_cast<HWND>(window);
+  // A window that already has this icon answers with it, as the set would:
+  // giving it again only costs a trip to the window manager.
+  if (message == WM_SETICON) {
+    const LRESULT current = SendMessageA(hwnd, WM_GETICON, wParam, 0);
+    if (current != 0 && current == lParam) return current;
+  }
+  return SendMessageA(hwnd, message, wParam, lParam);
 }
 
 }  // namespace platform::win32

@@ -1,7 +1,9 @@
 // Times, under Wine or Windows, how long a program takes from its start to
-// its first visible top-level window: Preflect with a short and a long
-// requirements file, against a minimal program that shows one window.
-// Not a test: it prints its figures.
+// its first visible top-level window: Preflect with 10, 1000 and 32767
+// products, each against a floor program (floor.c) that makes the same
+// registry and version-resource calls and shows a window with a menu and
+// 20 controls, all measured in the same run. Not a test: it prints its
+// figures.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,19 +15,23 @@
 
 namespace {
 
-// Milliseconds until `title` is visible, or -1.
-double TimeToWindow(const std::string& exe, const std::string& folder, const char* title) {
+const char* const kBenchKey = "Software\\PreflectBench";
+constexpr int kDistinctFiles = 500;
+
+// Milliseconds until a window titled `title` is visible, or -1.
+double TimeToWindow(const std::string& exe, const std::string& arguments,
+                    const std::string& folder, const char* title) {
   LARGE_INTEGER frequency, start, now;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  gui::Program program(exe, folder);
+  gui::Program program(exe, folder, arguments);
   HWND w = gui::WaitFor(
       [&]() -> HWND {
         for (HWND top : gui::TopWindows(program.pid()))
           if (gui::Text(top) == title) return top;
         return nullptr;
       },
-      120000);
+      600000);
   QueryPerformanceCounter(&now);
   program.Close(5000);
   if (!w) return -1;
@@ -38,51 +44,92 @@ double Median(std::vector<double> v) {
   return v[v.size() / 2];
 }
 
-// Half registry and half file-version entries; or registry entries only,
-// which leaves out the version resources Wine reads slowly.
-std::string Requirements(int products, bool registryOnly = false) {
-  std::string text = "<systemSearch>\r\n";
+// One benchmark case: half the products read a registry value, half a
+// versioned file (kDistinctFiles of them, named again when there are more
+// products). Writes Preflect's requirements file and the floor's list of
+// the same calls.
+void WriteCase(const std::string& stage, int products) {
+  std::string specs = "<systemSearch>\r\n";
+  std::string calls;
   for (int i = 0; i < products; ++i) {
     const std::string n = std::to_string(i);
-    text += "<product name=\"Product " + n + "\">\r\n";
-    if (registryOnly || i % 2 == 0)
-      text += "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"Software\\Bench\\" + n +
-              "\" value=\"v\" type=\"REG_SZ\" data=\"\"/>\r\n";
-    else
-      text += "<fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\" version=\"5.0.0.0\"/>\r\n";
-    text += "<remedy source=\"web\" location=\"http://www.zantrix.example/" + n + "\"/>\r\n";
-    text += "</product>\r\n";
+    specs += "<product name=\"Product " + n + "\">\r\n";
+    if (i % 2 == 0) {
+      const std::string key = std::string(kBenchKey) + "\\" + std::to_string(i / 2);
+      specs += "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"" + key +
+               "\" value=\"v\" type=\"REG_SZ\" data=\"\"/>\r\n";
+      calls += "R " + key + "|v\r\n";
+    } else {
+      const int file = (i / 2) % kDistinctFiles;
+      const std::string name = "f" + std::to_string(file) + ".dll";
+      specs += "<fileEntry name=\"" + name + "\" dir=\"%ZANTRIXDIR%\\v\\\" version=\"5.0.0.0\"/>\r\n";
+      // The version of a path is read once; the search runs for every product.
+      calls += i / 2 < kDistinctFiles ? "F " : "S ";
+      calls += stage + "\\v\\" + name + "\r\n";
+    }
+    specs += "<remedy source=\"web\" location=\"http://www.zantrix.example/" + n + "\"/>\r\n";
+    specs += "</product>\r\n";
   }
-  return text + "</systemSearch>\r\n";
+  gui::WriteText(stage + "\\filespecs.xml", specs + "</systemSearch>\r\n");
+  gui::WriteText(stage + "\\floor.txt", calls);
 }
+
+void MakeRegistryValues(int count) {
+  for (int i = 0; i < count; ++i) {
+    HKEY key = nullptr;
+    const std::string path = std::string(kBenchKey) + "\\" + std::to_string(i);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+      continue;
+    RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("installed"), 10);
+    RegCloseKey(key);
+  }
+}
+
+struct Case {
+  int products;
+  std::vector<double> preflect, floor;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int bigRuns = std::max(1, std::min(runs, 3));
   const std::string bin = gui::BinFolder();
   const std::string stage = gui::MakeStage("bench");
-  gui::CopyInto(bin + "\\Preflect.exe", stage);
-  gui::CopyInto(bin + "\\minimal_window.exe", stage);
+  for (const char* program : {"Preflect.exe", "floor.exe", "minimal_window.exe"})
+    gui::CopyInto(bin + "\\" + program, stage);
+  CreateDirectoryA((stage + "\\v").c_str(), nullptr);
+  for (int i = 0; i < kDistinctFiles; ++i)
+    CopyFileA((bin + "\\fixture_v6123.dll").c_str(),
+              (stage + "\\v\\f" + std::to_string(i) + ".dll").c_str(), FALSE);
+  std::printf("setting up %d registry values...\n", 32767 / 2 + 1);
+  std::fflush(stdout);
+  MakeRegistryValues(32767 / 2 + 1);
 
-  std::vector<double> minimal, small, large, registry;
+  std::vector<double> minimal;
+  Case cases[] = {{10, {}, {}}, {1000, {}, {}}, {32767, {}, {}}};
   for (int r = 0; r < runs; ++r) {
-    minimal.push_back(TimeToWindow(stage + "\\minimal_window.exe", stage, "Minimal"));
-    gui::WriteText(stage + "\\filespecs.xml", Requirements(10));
-    small.push_back(TimeToWindow(stage + "\\Preflect.exe", stage, "Zantrix Preflect"));
-    gui::WriteText(stage + "\\filespecs.xml", Requirements(1000));
-    large.push_back(TimeToWindow(stage + "\\Preflect.exe", stage, "Zantrix Preflect"));
-    gui::WriteText(stage + "\\filespecs.xml", Requirements(1000, true));
-    registry.push_back(TimeToWindow(stage + "\\Preflect.exe", stage, "Zantrix Preflect"));
+    minimal.push_back(TimeToWindow(stage + "\\minimal_window.exe", "", stage, "Minimal"));
+    for (Case& c : cases) {
+      if (c.products > 1000 && r >= bigRuns) continue;
+      WriteCase(stage, c.products);
+      c.floor.push_back(TimeToWindow(stage + "\\floor.exe", stage + "\\floor.txt", stage, "Floor"));
+      c.preflect.push_back(TimeToWindow(stage + "\\Preflect.exe", "", stage, "Zantrix Preflect"));
+    }
   }
-  const double m = Median(minimal), s = Median(small), l = Median(large), r = Median(registry);
-  std::printf("runs: %d (medians)\n", runs);
-  std::printf("minimal window:          %8.1f ms\n", m);
-  std::printf("Preflect, 10 products:   %8.1f ms  ratio to minimal %.2f\n", s, s / m);
-  std::printf("Preflect, 1000 products: %8.1f ms  ratio to minimal %.2f\n", l, l / m);
-  std::printf("1000 vs 10 products: %.2f\n", l / s);
-  std::printf("Preflect, 1000 products, registry entries only: %8.1f ms  ratio to minimal %.2f, "
-              "to 10 products %.2f\n", r, r / m, r / s);
+
+  bool failed = Median(minimal) < 0;
+  std::printf("runs: %d (medians; %d for 32767 products)\n", runs, bigRuns);
+  std::printf("one-window program:      %8.1f ms\n", Median(minimal));
+  for (const Case& c : cases) {
+    const double f = Median(c.floor), p = Median(c.preflect);
+    failed = failed || f < 0 || p < 0;
+    std::printf("floor, %5d products:    %8.1f ms\n", c.products, f);
+    std::printf("Preflect, %5d products: %8.1f ms  %.2f x its floor\n", c.products, p, p / f);
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
   gui::RemoveTree(stage);
-  return (m < 0 || s < 0 || l < 0 || r < 0) ? 1 : 0;
+  return failed ? 1 : 0;
 }

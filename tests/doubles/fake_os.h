@@ -203,8 +203,10 @@ class FakeClock : public platform::Clock {
  public:
   platform::Date today{2026, 12, 8};
   std::string separator = "/";
+  std::uint64_t milliseconds = 0;
   platform::Date Today() override { return today; }
   std::string DateSeparator() override { return separator; }
+  std::uint64_t Milliseconds() override { return milliseconds; }
 };
 
 // Windows-1252, as Wine uses for a C or en_US locale.

@@ -83,10 +83,12 @@ std::vector<std::string> List(const std::string& folder) {
   return names;
 }
 
-Program::Program(const std::string& exe, const std::string& workingFolder) {
+Program::Program(const std::string& exe, const std::string& workingFolder,
+                 const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"" + exe + "\"";
+  if (!arguments.empty()) command += ' ' + arguments;
   if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workingFolder.c_str(), &startup, &info_))
     info_ = {};

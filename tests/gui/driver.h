@@ -25,7 +25,8 @@ std::vector<std::string> List(const std::string& folder);  // names, sorted
 // A started program, ended on destruction whatever happened.
 class Program {
  public:
-  Program(const std::string& exe, const std::string& workingFolder);
+  Program(const std::string& exe, const std::string& workingFolder,
+          const std::string& arguments = {});
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -108,6 +108,37 @@ TEST(TwipsToPixels, RoundsHalvesAwayFromZero) {
   }
 }
 
+// The worked-out fit against the one-twip loop it replaces, for the check
+// window's row counts (4500 twips, then the rows' foot plus 25), its
+// "Continue" layout, the About box's width, menus or none, four DPIs and a
+// screen that cannot hold the window.
+TEST(FitOuterSize, EndsWhereTheOneTwipLoopEnds) {
+  const auto literal = [](double size, double target, int frame, double perPixel, double cap,
+                          platform::FitSteps steps) {
+    const auto client = [&] {
+      return std::max(0, platform::TwipsToPixels(size, perPixel) - frame) * perPixel;
+    };
+    if (steps == platform::FitSteps::AtLeastOne) size += 1;
+    while (client() < target && size < cap) size += 1;
+    return size;
+  };
+  std::vector<std::pair<double, double>> starts;  // start, target
+  for (int rows : {1, 2, 3, 9, 35, 36, 40, 1000})
+    starts.emplace_back(4500, 1920 + 360 + rows * 855.0 - 285 + 15 + 50 + 615 + 25);
+  starts.insert(starts.end(), {{1595, 1595}, {1000, 1595.5}, {7620, 7620}, {0, 0}, {30, 29.9}});
+  for (const auto& [start, target] : starts)
+    for (const int frame : {8, 27, 46})  // tool window; caption; caption and menu bar
+      for (const double perPixel : {15.0, 12.0, 10.0, 7.5})
+        for (const double cap : {11520.0, 8000.0, 4500.5, 100.0})
+          for (const auto steps : {platform::FitSteps::WhileShort, platform::FitSteps::AtLeastOne}) {
+            SCOPED_TRACE(std::to_string(start) + " to " + std::to_string(target) + ", frame " +
+                         std::to_string(frame) + ", " + std::to_string(perPixel) + " a pixel, cap " +
+                         std::to_string(cap));
+            EXPECT_EQ(platform::FitOuterSize(start, target, frame, perPixel, cap, steps),
+                      literal(start, target, frame, perPixel, cap, steps));
+          }
+}
+
 TEST_F(Forms, LoadBuildsTheDesignThenRunsFormLoadHidden) {
   form.Load();
   EXPECT_EQ(form.events, (std::vector<std::string>{"Build", "Form_Load"}));

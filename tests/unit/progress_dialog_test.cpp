@@ -82,9 +82,32 @@ TEST_F(ProgressDialog, TheSameValueTwiceDrawsTheSameBar) {
   dialog.SetTheBar(66);
   EXPECT_EQ(Bar().Width(), 3808);
   EXPECT_EQ(Bar().Caption(), "66 %");
-  // Painted again, with nothing new for the window to change.
+  // Nothing new for the window to change, nor to paint.
   EXPECT_EQ(Window().changes.size(), before);
-  EXPECT_EQ(Window().refreshes, refreshes + 1);
+  EXPECT_EQ(Window().refreshes, refreshes);
+}
+
+// The search holds the thread, so the bar paints itself: at most 25 times
+// a second, and always when it reaches 100.
+TEST_F(ProgressDialog, PaintsChangesAtTheEyesPaceAndAlwaysTheEnd) {
+  struct Step {
+    std::uint64_t at;
+    std::int16_t value;
+    bool painted;
+  };
+  const Step steps[] = {
+      {1000, 1, true},    {1010, 2, false}, {1039, 3, false}, {1040, 3, false},
+      {1041, 4, true},    {1050, 100, true}, {1055, 100, false}, {1060, 33, false},
+      {1090, 34, true},   {5000, 34, false}, {5001, 66, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::to_string(s.at) + " ms: " + std::to_string(s.value));
+    os.clock.milliseconds = s.at;
+    const int before = dialog.IsLoaded() ? Window().refreshes : 0;
+    dialog.SetTheBar(s.value);
+    EXPECT_EQ(Window().refreshes - before, s.painted ? 1 : 0);
+    EXPECT_EQ(Bar().Caption(), std::to_string(s.value) + " %") << "the model is always current";
+  }
 }
 
 TEST_F(ProgressDialog, LoadsHiddenWithTheDesign) {

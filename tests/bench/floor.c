@@ -1,0 +1,105 @@
+/* The floor of the start-up benchmark: the least any program must do to
+   show what the checker shows. It shows a small progress window, makes
+   the registry and version-resource calls that the products of a list
+   need, then shows a window with a menu and 20 controls. Nothing else:
+   no requirements file, no data folder, no layout.
+
+   floor.exe LIST, where each line of LIST is one product:
+     R <key below HKEY_CURRENT_USER>|<value name>
+     F <full path of a file whose version is read> */
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_DESTROY && GetWindowLongPtrA(w, GWLP_USERDATA)) {
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+static void ReadValue(char* line) {
+  char* bar = strchr(line, '|');
+  HKEY key;
+  DWORD type = 0, size = 0;
+  if (!bar) return;
+  *bar = '\0';
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, line, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+  if (RegQueryValueExA(key, bar + 1, NULL, &type, NULL, &size) == ERROR_SUCCESS) {
+    BYTE data[1024];
+    DWORD got = size < sizeof data ? size : sizeof data;
+    RegQueryValueExA(key, bar + 1, NULL, &type, data, &got);
+  }
+  RegCloseKey(key);
+}
+
+static void ReadVersion(const char* path) {
+  WIN32_FIND_DATAA found;
+  DWORD handle = 0, size;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  FindClose(search);
+  size = GetFileVersionInfoSizeA(path, &handle);
+  if (size > 0) {
+    void* data = HeapAlloc(GetProcessHeap(), 0, size);
+    void* fixed = NULL;
+    UINT length = 0;
+    if (data && GetFileVersionInfoA(path, 0, size, data))
+      VerQueryValueA(data, "\\", &fixed, &length);
+    HeapFree(GetProcessHeap(), 0, data);
+  }
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int show) {
+  WNDCLASSA wc = {0};
+  HWND progress, window;
+  HMENU bar, help;
+  MSG msg;
+  FILE* list;
+  char line[1024];
+  int i;
+  (void)previous;
+  (void)show;
+  wc.lpfnWndProc = Proc;
+  wc.hInstance = instance;
+  wc.lpszClassName = "Floor";
+  wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+  wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  RegisterClassA(&wc);
+
+  progress = CreateWindowExA(WS_EX_TOOLWINDOW, "Floor", "Progress", WS_POPUP | WS_CAPTION,
+                             300, 300, 408, 85, NULL, NULL, instance, NULL);
+  CreateWindowExA(0, "Static", "Searching...", WS_CHILD | WS_VISIBLE, 8, 8, 300, 17, progress,
+                  NULL, instance, NULL);
+  ShowWindow(progress, SW_SHOW);
+  UpdateWindow(progress);
+
+  list = fopen(command, "r");
+  while (list && fgets(line, sizeof line, list)) {
+    line[strcspn(line, "\r\n")] = '\0';
+    if (line[0] == 'R') ReadValue(line + 2);
+    if (line[0] == 'F') ReadVersion(line + 2);
+  }
+  if (list) fclose(list);
+  DestroyWindow(progress);
+
+  bar = CreateMenu();
+  help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, 1, "&About");
+  AppendMenuA(bar, MF_POPUP, (UINT_PTR)help, "&Help");
+  window = CreateWindowExA(0, "Floor", "Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                           300, 200, 411, 300, NULL, bar, instance, NULL);
+  SetWindowLongPtrA(window, GWLP_USERDATA, 1);
+  for (i = 0; i < 20; ++i)
+    CreateWindowExA(0, i % 2 ? "Button" : "Static", "Control", WS_CHILD | WS_VISIBLE,
+                    10 + (i % 4) * 100, 10 + (i / 4) * 40, 90, 30, window, NULL, instance, NULL);
+  ShowWindow(window, SW_SHOWNORMAL);
+  UpdateWindow(window);
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
