@@ -25,7 +25,7 @@ double RoundHalfEven(double value) {
 class Progress : public modCheck::ProgressTarget {
  public:
   std::int16_t TheBar() const override { return TheDialog().TheBar(); }
-  void SetTheBar(std::int16_t iNewValue) override { TheDialog().SetTheBar(iNewValue); }
+  void SetTheBar(std::int16_t iNewValue) override { TheDialog().StepTheBar(iNewValue); }
 };
 
 }  // namespace
@@ -90,6 +90,15 @@ std::int16_t frmDialog::TheBar() {
 
 void frmDialog::SetTheBar(std::int16_t iNewValue) {
   Load();
+  DeferWindowChanges(false);
+  UpdateBar(modCheck::ClampBar(iNewValue));
+}
+
+void frmDialog::StepTheBar(std::int16_t iNewValue) {
+  Load();
+  // The search's many small steps reach the real window when the bar is
+  // painted, not one by one: each costs a trip to the window system.
+  DeferWindowChanges(true);
   UpdateBar(modCheck::ClampBar(iNewValue));
 }
 

@@ -15,6 +15,9 @@ class frmDialog : public platform::Form {
   // held at the nearer end.
   std::int16_t TheBar();
   void SetTheBar(std::int16_t iNewValue);
+  // TheBar written by a small step of the search (AdvanceProgress): the
+  // same, except that the real window may lag until the bar is painted.
+  void StepTheBar(std::int16_t iNewValue);
 
   // The controls, for tests; null while not loaded.
   platform::Control* Bar() const { return IsLoaded() ? lblBlue : nullptr; }

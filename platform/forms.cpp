@@ -140,6 +140,10 @@ void Form::SetFocus() {
   if (window_) window_->SetFocus();
 }
 
+void Form::DeferWindowChanges(bool defer) {
+  if (window_) window_->DeferChanges(defer);
+}
+
 void Form::Refresh() {
   if (window_) window_->Refresh(nullptr);
 }

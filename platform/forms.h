@@ -52,6 +52,9 @@ class FormWindow {
   // What a hidden window let wait (its place and size) is given to it now:
   // the model's Load calls this when Form_Load is done.
   virtual void Settle() {}
+  // While deferred, changes to controls that have their window reach it at
+  // the next Refresh, Show or end of deferring, all at once.
+  virtual void DeferChanges(bool defer) { (void)defer; }
   virtual void Hide() = 0;
   virtual void SetFocus() = 0;
   // Paints invalid parts now; `control` null: the whole form.
@@ -97,6 +100,9 @@ class Form {
   WindowHandle hWnd() const;
   void SetFocus();
   void Refresh();
+  // Lets the real window lag behind the model until the next Refresh
+  // (true), or brings it up to date and stops (false).
+  void DeferWindowChanges(bool defer);
 
   // The outer rectangle, twips. Sizes keep what was set; the real window
   // gets whole pixels.

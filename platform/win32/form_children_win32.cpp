@@ -1,6 +1,7 @@
 #include "platform/win32/form_window_win32.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 #include <vector>
 
@@ -119,7 +120,24 @@ void FormWin32::Make(Control& control) {
   ApplyToolTip(control, child);
 }
 
+void FormWin32::DeferChanges(bool defer) {
+  deferring_ = defer;
+  if (!defer) ApplyDeferred();
+}
+
+void FormWin32::ApplyDeferred() {
+  std::map<Control*, unsigned> waiting;
+  waiting.swap(deferred_);
+  const bool deferring = std::exchange(deferring_, false);
+  for (const auto& [control, aspects] : waiting) ControlChanged(*control, aspects);
+  deferring_ = deferring;
+}
+
 void FormWin32::ControlChanged(Control& control, unsigned aspects) {
+  if (deferring_ && children_.count(&control)) {
+    deferred_[&control] |= aspects;
+    return;
+  }
   const ControlProperties& p = control.Properties();
   if (pending_.count(&control)) {
     // Made from the model as it then is, once shown or moved into view.
@@ -180,6 +198,7 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
 }
 
 void FormWin32::ControlDestroyed(Control& control) {
+  deferred_.erase(&control);
   if (pending_.erase(&control)) return;
   const auto found = children_.find(&control);
   if (found == children_.end()) {

@@ -113,6 +113,7 @@ void FormWin32::Settle() {
 
 void FormWin32::Show() {
   // Placed and with its children first, so the window appears whole.
+  ApplyDeferred();
   Settle();
   shown_ = true;
   MakeShownPending();
@@ -129,6 +130,7 @@ void FormWin32::Hide() {
 void FormWin32::SetFocus() { ::SetFocus(hwnd_); }
 
 void FormWin32::Refresh(const Control*) {
+  ApplyDeferred();
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 

@@ -46,6 +46,7 @@ class FormWin32 : public FormWindow {
   void MenusChanged() override;
   void Show() override;
   void Settle() override;
+  void DeferChanges(bool defer) override;
   void Hide() override;
   void SetFocus() override;
   void Refresh(const Control* control) override;
@@ -94,6 +95,9 @@ class FormWin32 : public FormWindow {
   HWND hwnd_ = nullptr;
   bool shown_ = false;  // Show() more recent than Hide()
   bool placementDue_ = false;
+  bool deferring_ = false;
+  std::map<Control*, unsigned> deferred_;  // aspects waiting for a flush
+  void ApplyDeferred();
   HMENU menu_ = nullptr;
   std::string menuSignature_;
   FrameExtents frame_;

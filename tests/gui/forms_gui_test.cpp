@@ -12,6 +12,7 @@
 #include "platform/forms.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/win32.h"
+#include "requirements/modCheck.h"
 #include "tests/gui/driver.h"
 
 namespace {
@@ -149,6 +150,34 @@ TEST_F(Real, ProgressDialogChildrenAreRealStaticsAtTheirPixels) {
     if (c == Child(dialog.Frame())) break;
   }
   EXPECT_TRUE(barFirst);
+}
+
+// The search's small steps reach the real bar when it is next painted; a
+// milestone brings it up to date at once. The clock stands still, so no
+// step is due a paint.
+TEST_F(Real, ProgressStepsReachTheWindowWhenPainted) {
+  struct StillClock : platform::Clock {
+    platform::Date Today() override { return {2026, 12, 8}; }
+    std::string DateSeparator() override { return "/"; }
+    std::uint64_t Milliseconds() override { return 1000; }
+  } clock;
+  platform::Services services = platform::Os();
+  services.clock = &clock;
+  platform::Install(services);
+  modCheck::SetProgressTarget(&DialogProgress());
+  frmDialog& dialog = TheDialog();
+  dialog.Show();
+  dialog.SetTheBar(10);
+  HWND bar = Child(dialog.Bar());
+  modCheck::AdvanceProgress(1);
+  modCheck::AdvanceProgress(1);
+  EXPECT_EQ(dialog.Bar()->Caption(), "12 %");
+  EXPECT_EQ(gui::Text(bar), "10 %") << "steps between paints wait";
+  dialog.SetTheBar(33);
+  EXPECT_EQ(gui::Text(bar), "33 %");
+  EXPECT_EQ(ChildRect(bar).right, 127);
+  modCheck::SetProgressTarget(nullptr);
+  platform::win32::InstallServices();
 }
 
 TEST_F(Real, ProgressDialogBarFollowsTheBar) {
