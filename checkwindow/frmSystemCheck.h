@@ -17,15 +17,23 @@ class frmSystemCheck : public platform::Form {
   void vsbRows_Change();
 
   const std::string& SimulatorPath() const { return SimulatorPath_; }
+  // The edition's data folder, which start-up made, for the report.
+  void SetDataFolder(const std::string& folder) { DataFolder_ = folder; }
+
+  // The plain-text report Ctrl+C copies for support: the program, when,
+  // its folders, then a line for each row with its explanation.
+  std::string Report() const;
 
   // Texts of the window's message boxes.
   static const char* const kMissingFileQuestion;
   static const char* const kAccessProblem;
+  static const char* const kCopyHint;
 
  protected:
   void Build() override;
   void Form_Load() override;
   void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
+  void Form_KeyDown(int& KeyCode, int Shift) override;
 
  private:
   void ShowResults();
@@ -40,12 +48,20 @@ class frmSystemCheck : public platform::Form {
   // button beside it; all shown.
   void PlaceRow(int i, double top, bool offerAcquire);
   void StartSimulatorAndClose();
+  // The row's explanation on its name, icon and Acquire button, for the
+  // mouse (tooltips) and for screen readers.
+  void ExplainRow(int i);
   // When the rows need more height than the screen has: the window keeps
   // the working area's height, the main button stays at its bottom and the
   // rows scroll beside a bar, a whole row at a time.
   void ScrollRows(int rows);
   void EndScrolling();
   void ShowRowsFrom(int first);
+
+  // Tab: the Acquire buttons in row order, then the main button, then the
+  // scroll bar.
+  static constexpr int kFirstRowTab = 1;
+  static constexpr int kMainButtonTab = 1 << 20;
 
   platform::Control* Shape1 = nullptr;
   platform::Control* Label1 = nullptr;
@@ -66,6 +82,7 @@ class frmSystemCheck : public platform::Form {
   platform::Control* vsbRows = nullptr;
 
   std::string SimulatorPath_;
+  std::string DataFolder_;
   // Rows of the current Requirements on screen; 0 while a test runs or
   // after one that read nothing, so stale rows' buttons do nothing.
   int rowsShown_ = 0;

@@ -28,10 +28,17 @@ struct Date {
   int day = 0;
 };
 
+struct DateTime {
+  Date date;
+  int hour = 0, minute = 0, second = 0;
+};
+
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual Date Today() = 0;
+  // The local date and time of day.
+  virtual DateTime Now() = 0;
   // The user's date separator as the system formats short dates.
   virtual std::string DateSeparator() = 0;
   // Milliseconds from some fixed moment, never going back: for pacing.

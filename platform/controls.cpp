@@ -129,8 +129,25 @@ void Control::SetDefault(bool isDefault) {
 void Control::SetCancel(bool isCancel) { p_.isCancel = isCancel; }
 
 void Control::SetToolTipText(const std::string& text) {
+  if (text == p_.toolTipText) return;
   p_.toolTipText = text;
   Changed(kAspectText);
+}
+
+void Control::SetAccessibleName(const std::string& text) {
+  if (text == p_.accessibleName) return;
+  p_.accessibleName = text;
+  Changed(kAspectText);
+}
+
+void Control::SetAccessibleDescription(const std::string& text) {
+  if (text == p_.accessibleDescription) return;
+  p_.accessibleDescription = text;
+  Changed(kAspectText);
+}
+
+void Control::SetFocus() {
+  if (form_->window_) form_->window_->FocusControl(*this);
 }
 
 void Control::SetRange(int min, int max) {

@@ -44,6 +44,11 @@ enum class ControlKind {
   VScrollBar,  // vertical scroll bar; a real "ScrollBar" child
 };
 
+// Which of Shift, Ctrl and Alt are down, as Form_KeyDown receives them.
+inline constexpr int kShiftMask = 1;
+inline constexpr int kCtrlMask = 2;
+inline constexpr int kAltMask = 4;
+
 enum class Alignment { Left, Right, Center };
 enum class BackStyle { Transparent, Opaque };
 enum class FormBorder { FixedSingle, FixedToolWindow, Sizable };
@@ -91,6 +96,13 @@ struct ControlProperties {
   bool isDefault = false;   // buttons: Enter presses it
   bool isCancel = false;    // buttons: Esc presses it
   std::string toolTipText;
+  // What a screen reader says for the control where its text is not
+  // enough (an image): a name and a longer description; empty: the
+  // system's own.
+  std::string accessibleName, accessibleDescription;
+  // Buttons and scroll bars take the focus in this order, lowest first;
+  // equal ones (the default) in the order they were created.
+  int tabIndex = 0;
   std::string menuParent;  // menu items: the name of their menu-bar title
   // Scroll bars: Value runs from Min to Max; the arrows move it by
   // SmallChange, the track by LargeChange, which is also the part of the
@@ -156,6 +168,12 @@ class Control {
   void SetDefault(bool isDefault);
   void SetCancel(bool isCancel);
   void SetToolTipText(const std::string& text);
+  void SetAccessibleName(const std::string& text);
+  void SetAccessibleDescription(const std::string& text);
+  int TabIndex() const { return p_.tabIndex; }
+  void SetTabIndex(int index) { p_.tabIndex = index; }
+  // Buttons and scroll bars: takes the keyboard focus, when shown.
+  void SetFocus();
 
   int Min() const { return p_.min; }
   int Max() const { return p_.max; }

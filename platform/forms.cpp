@@ -132,6 +132,7 @@ void Form::ResetDesign() {
   border_ = FormBorder::Sizable;
   controlBox_ = minButton_ = maxButton_ = showInTaskbar_ = true;
   startUp_ = StartUpPosition::Manual;
+  keyPreview_ = false;
 }
 
 WindowHandle Form::hWnd() const { return window_ ? window_->Handle() : 0; }
@@ -305,6 +306,30 @@ void Form::OnScrolled(Control& control, int value) {
 void Form::OnCloseRequested(std::int16_t unloadMode) { Unload(unloadMode); }
 
 void Form::OnLostFocus() { Form_LostFocus(); }
+
+bool Form::OnKeyDown(int keyCode, int shift) {
+  if (!keyPreview_) return false;
+  Form_KeyDown(keyCode, shift);
+  return keyCode == 0;
+}
+
+Control* Form::NextTabStop(const Control* from, bool forward) const {
+  std::vector<Control*> stops;
+  for (const auto& control : owned_) {
+    const bool focusable =
+        control->kind_ == ControlKind::Button || control->kind_ == ControlKind::VScrollBar;
+    if (focusable && control->p_.visible && control->p_.enabled) stops.push_back(control.get());
+  }
+  if (stops.empty()) return nullptr;
+  // Creation order breaks ties, as the ids grow with it.
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const Control* a, const Control* b) { return a->p_.tabIndex < b->p_.tabIndex; });
+  const auto at = std::find(stops.begin(), stops.end(), from);
+  if (at == stops.end()) return forward ? stops.front() : stops.back();
+  const std::size_t i = static_cast<std::size_t>(at - stops.begin());
+  const std::size_t n = stops.size();
+  return stops[forward ? (i + 1) % n : (i + n - 1) % n];
+}
 
 void Form::OnPlaced(int leftPx, int topPx, int widthPx, int heightPx) {
   const double tx = screen_.twipsPerPixelX, ty = screen_.twipsPerPixelY;

@@ -57,6 +57,8 @@ class FormWindow {
   virtual void DeferChanges(bool defer) { (void)defer; }
   virtual void Hide() = 0;
   virtual void SetFocus() = 0;
+  // The control takes the keyboard focus (its window made if need be).
+  virtual void FocusControl(Control& control) { (void)control; }
   // Paints invalid parts now; `control` null: the whole form.
   virtual void Refresh(const Control* control) = 0;
 };
@@ -154,6 +156,13 @@ class Form {
   void OnScrolled(Control& control, int value);
   void OnCloseRequested(std::int16_t unloadMode);
   void OnLostFocus();
+  // A key went down in the form: Form_KeyDown sees it first when the form
+  // has KeyPreview. True when the form took it (set KeyCode to 0).
+  bool OnKeyDown(int keyCode, int shift);
+  // The control the focus moves to from `from` with Tab (forward) or
+  // Shift+Tab: the shown, enabled buttons and scroll bars by TabIndex,
+  // round the end. Null when there is none.
+  Control* NextTabStop(const Control* from, bool forward) const;
   // The window was moved or sized from outside (the user, the system);
   // `outer` in pixels. Parts that match the model's rounding stay as set.
   void OnPlaced(int leftPx, int topPx, int widthPx, int heightPx);
@@ -168,6 +177,7 @@ class Form {
   }
   virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
   virtual void Form_LostFocus() {}
+  virtual void Form_KeyDown(int& KeyCode, int Shift) { (void)KeyCode, (void)Shift; }
 
   void SetBorderStyle(FormBorder border) { border_ = border; }
   void SetControlBox(bool on) { controlBox_ = on; }
@@ -176,6 +186,8 @@ class Form {
   void SetShowInTaskbar(bool on) { showInTaskbar_ = on; }
   void SetStartUpPosition(StartUpPosition position) { startUp_ = position; }
   void SetDesignClientSize(double width, double height);
+  // Key presses reach Form_KeyDown before any control.
+  void SetKeyPreview(bool on) { keyPreview_ = on; }
   // The form's font; controls added afterwards start with it.
   void SetFormFont(const Font& font) { font_ = font; }
 
@@ -210,6 +222,7 @@ class Form {
   FormBorder border_ = FormBorder::Sizable;
   bool controlBox_ = true, minButton_ = true, maxButton_ = true, showInTaskbar_ = true;
   StartUpPosition startUp_ = StartUpPosition::Manual;
+  bool keyPreview_ = false;
   int nextId_ = 100;
   std::vector<std::unique_ptr<Control>> owned_;        // creation order
   std::vector<Control*> zOrder_;                       // back to front

@@ -14,6 +14,10 @@ using RegKeyHandle = std::uintptr_t;  // 0: no key
 
 inline constexpr std::uint32_t kKeyQueryValue = 0x0001;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
+// Added to an access: the 64-bit or the 32-bit view of the registry, which
+// a program of the other bitness on 64-bit Windows does not see by itself.
+inline constexpr std::uint32_t kKeyWow64_64Key = 0x0100;
+inline constexpr std::uint32_t kKeyWow64_32Key = 0x0200;
 
 inline constexpr std::int32_t kHkeyClassesRoot = static_cast<std::int32_t>(0x80000000u);
 inline constexpr std::int32_t kHkeyCurrentUser = static_cast<std::int32_t>(0x80000001u);

@@ -2,6 +2,7 @@
 // The operating-system services the portable code is given. The program
 // installs the real ones at start; tests install doubles.
 #include "platform/app.h"
+#include "platform/clipboard.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -28,6 +29,7 @@ struct Services {
   CodePage* codePage = nullptr;
   Windows* windows = nullptr;
   FormHost* forms = nullptr;
+  Clipboard* clipboard = nullptr;
 };
 
 // The installed services. Every member is set while the program runs.

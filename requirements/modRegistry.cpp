@@ -29,23 +29,28 @@ bool IsStringType(std::uint32_t type) {
          type == platform::kRegMultiSz;
 }
 
-// Opens, reads and closes; none when anything fails.
+// Opens, reads and closes; none when anything fails, and `detail` says
+// where.
 std::optional<std::string> ReadValueText(std::int32_t lRoot, const std::string& sKey,
-                                         const std::string& sValueName) {
+                                         const std::string& sValueName, std::uint32_t view,
+                                         ReadDetail& detail) {
   platform::Registry& registry = *Os().registry;
   platform::ScopedKey key(registry);
-  if (registry.OpenKey(lRoot, sKey, platform::kKeyQueryValue, key.Receive()) != platform::kOk ||
-      key.get() == 0)
-    return std::nullopt;
+  detail.openStatus =
+      registry.OpenKey(lRoot, sKey, platform::kKeyQueryValue | view, key.Receive());
+  if (detail.openStatus != platform::kOk || key.get() == 0) return std::nullopt;
   std::optional<std::string> text;
   platform::RegValueInfo info;
-  if (registry.QueryValueInfo(key.get(), sValueName, info) == platform::kOk) {
+  detail.queryStatus = registry.QueryValueInfo(key.get(), sValueName, info);
+  if (detail.queryStatus == platform::kOk) {
+    detail.type = info.type;
     std::string data(info.size, '\0');
     std::uint32_t type = info.type;
     // A value that changed between the two queries is taken as unreadable
     // rather than guessed at.
-    if (info.size == 0 ||
-        registry.QueryValueData(key.get(), sValueName, type, data) == platform::kOk) {
+    if (info.size != 0)
+      detail.queryStatus = registry.QueryValueData(key.get(), sValueName, type, data);
+    if (detail.queryStatus == platform::kOk) {
       if (data.size() > info.size) data.resize(info.size);
       if (IsStringType(type)) {
         if (!data.empty() && data.back() == '\0') data.pop_back();
@@ -85,13 +90,35 @@ std::optional<std::string> EncodeData(const std::string& sData, std::int32_t lTy
 
 std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
                               std::string& sResult) {
+  ReadDetail ignored;
+  return GetRegistryValue(lRoot, sKey, sValueName, sResult, ignored);
+}
+
+std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                              std::string& sResult, ReadDetail& detail) {
   RewriteNames(sKey, sValueName);
   sResult.clear();
-  if (!IsPredefinedRoot(lRoot)) return 1;
-  const auto text = ReadValueText(lRoot, sKey, sValueName);
+  detail = {};
+  detail.validRoot = IsPredefinedRoot(lRoot);
+  if (!detail.validRoot) return 1;
+  const auto text = ReadValueText(lRoot, sKey, sValueName, 0, detail);
   if (!text) return 1;
   sResult = platform::TrimSpaces(*text);
   return 0;
+}
+
+int OtherViewBits() { return sizeof(void*) == 4 ? 64 : 32; }
+
+std::optional<std::string> ReadOtherView(std::int32_t lRoot, const std::string& sKey,
+                                         const std::string& sValueName, std::uint32_t& type) {
+  if (!IsPredefinedRoot(lRoot)) return std::nullopt;
+  ReadDetail detail;
+  const std::uint32_t view =
+      OtherViewBits() == 64 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
+  auto text = ReadValueText(lRoot, sKey, sValueName, view, detail);
+  if (!text) return std::nullopt;
+  type = detail.type;
+  return platform::TrimSpaces(*text);
 }
 
 void SetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,

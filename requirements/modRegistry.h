@@ -3,7 +3,10 @@
 // write one value (creating its key). Every call opens and closes its own
 // key. Roots are the predefined key handle values as signed 32-bit numbers.
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "platform/error.h"
 
 namespace modRegistry {
 
@@ -15,6 +18,28 @@ namespace modRegistry {
 // and a value name "default" (any case) becomes empty (the unnamed value).
 std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
                               std::string& sResult);
+
+// What a read met on its way, beside its 0/1 result: whether the root is
+// one of the five, the system's answers to opening the key and to asking
+// for the value, and the type stored.
+struct ReadDetail {
+  bool validRoot = true;
+  platform::Status openStatus = platform::kOk;
+  platform::Status queryStatus = platform::kOk;
+  std::uint32_t type = 0;
+};
+std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
+                              std::string& sResult, ReadDetail& detail);
+
+// The registry view this program does not see by itself on 64-bit Windows
+// (the 64-bit one for a 32-bit program, and the other way round), as the
+// bits of that view.
+int OtherViewBits();
+// The value in that view, read only and without rewriting the names (the
+// caller passes them as GetRegistryValue left them); none when it is not
+// there, and always none where there is no other view.
+std::optional<std::string> ReadOtherView(std::int32_t lRoot, const std::string& sKey,
+                                         const std::string& sValueName, std::uint32_t& type);
 
 // Writes a value, creating the key when needed; silent on failure. Strings
 // are stored in the ANSI code page with their terminating NUL; REG_DWORD

@@ -58,7 +58,7 @@ void Main() {
   const std::string licenseType =
       ReadDescriptorValue(modCheck::ProgramFolder + kDescriptorFile, "licensetype");
   const std::string productTitle = EditionTitle(edition, licenseType);
-  dirChecker.GetPath("App", kVendorFolder, productTitle, "");
+  TheSystemCheck().SetDataFolder(dirChecker.GetPath("App", kVendorFolder, productTitle, ""));
   // Hidden until a test shows it.
   TheDialog().Load();
   // Its load runs the first test; from then on the window drives the program.

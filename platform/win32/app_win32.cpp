@@ -1,3 +1,4 @@
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/services_win32.h"
@@ -61,10 +62,35 @@ std::string WinApp::FileDescription() {
   return description_;
 }
 
-Date WinClock::Today() {
+Date WinClock::Today() { return Now().date; }
+
+DateTime WinClock::Now() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay};
+  return {{now.wYear, now.wMonth, now.wDay}, now.wHour, now.wMinute, now.wSecond};
+}
+
+Status WinClipboard::SetText(const std::string& text) {
+  const std::string ansi = ToAnsi(text);
+  // Owned by the active window, as the system expects of a clipboard owner.
+  if (!OpenClipboard(GetActiveWindow())) return LastStatus();
+  Status status = kOk;
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1);
+  if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
+    std::memcpy(bytes, ansi.c_str(), ansi.size() + 1);
+    GlobalUnlock(memory);
+    EmptyClipboard();
+    // The clipboard owns the memory once it takes it.
+    if (SetClipboardData(CF_TEXT, memory))
+      memory = nullptr;
+    else
+      status = LastStatus();
+  } else {
+    status = LastStatus();
+  }
+  if (memory) GlobalFree(memory);
+  CloseClipboard();
+  return status;
 }
 
 std::string WinClock::DateSeparator() {

@@ -118,6 +118,13 @@ void FormWin32::Make(Control& control) {
     SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   ApplyToolTip(control, child);
+  ApplyAccessible(control, child);
+}
+
+void FormWin32::FocusControl(Control& control) {
+  if (pending_.count(&control) && ShouldMake(control)) Make(control);
+  const auto found = children_.find(&control);
+  if (found != children_.end()) ::SetFocus(found->second.hwnd);
 }
 
 void FormWin32::DeferChanges(bool defer) {
@@ -166,7 +173,10 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
                    BS_MULTILINE | (p.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), TRUE);
     InvalidateRect(child.hwnd, nullptr, TRUE);
   }
-  if (aspects & kAspectText) ApplyToolTip(control, child);
+  if (aspects & kAspectText) {
+    ApplyToolTip(control, child);
+    ApplyAccessible(control, child);
+  }
   if (aspects & kAspectPicture) ApplyPicture(control, child);
   if ((aspects & kAspectScroll) && control.Kind() == ControlKind::VScrollBar)
     ApplyScroll(control, child);

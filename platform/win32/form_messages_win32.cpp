@@ -21,6 +21,26 @@ LRESULT CALLBACK FormWin32::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   return 0;
 }
 
+FormWin32* FormWin32::From(HWND root) {
+  if (!IsFormWindow(root)) return nullptr;
+  return reinterpret_cast<FormWin32*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+}
+
+bool FormWin32::TakeKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  const int shift = (GetKeyState(VK_SHIFT) < 0 ? kShiftMask : 0) |
+                    (GetKeyState(VK_CONTROL) < 0 ? kCtrlMask : 0) |
+                    (GetKeyState(VK_MENU) < 0 ? kAltMask : 0);
+  if (msg.wParam == VK_TAB && (shift & (kCtrlMask | kAltMask)) == 0) {
+    // Tab follows the model's tab order, not the order of the windows.
+    HWND focus = GetFocus();
+    const Control* from = focus && focus != hwnd_ ? form_.ControlById(GetDlgCtrlID(focus)) : nullptr;
+    if (Control* next = form_.NextTabStop(from, (shift & kShiftMask) == 0)) FocusControl(*next);
+    return true;
+  }
+  return form_.OnKeyDown(static_cast<int>(msg.wParam), shift);
+}
+
 // Handlers of the model may unload the form, which destroys this object:
 // after a call into the model nothing here touches a member again.
 LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -38,6 +38,8 @@ void FormWin32::ApplyToolTip(const Control& control, Child& child) {
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!tips_) return;
+    // Long explanations wrap, and their line breaks hold.
+    SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(480, dpiY_, 96));
   }
   if (text.empty()) {
     RemoveToolTip(child);

@@ -46,6 +46,12 @@ class FormWin32 : public FormWindow {
   void MenusChanged() override;
   void Show() override;
   void Settle() override;
+  void FocusControl(Control& control) override;
+  // The form's window, from any of its messages' windows; null for others.
+  static FormWin32* From(HWND root);
+  // Tab and the form's own keys, before the dialog manager; true when
+  // taken. May unload the form: nothing after the call touches it.
+  bool TakeKey(const MSG& msg);
   void DeferChanges(bool defer) override;
   void Hide() override;
   void SetFocus() override;
@@ -86,6 +92,8 @@ class FormWin32 : public FormWindow {
   void DrawLabel(const DRAWITEMSTRUCT& item);
   void ReleaseImage(Child& child);
   void ApplyToolTip(const Control& control, Child& child);
+  // The model's accessible name and description (form_accessible_win32.cpp).
+  void ApplyAccessible(const Control& control, const Child& child);
   void RemoveToolTip(Child& child);
 
   Form& form_;

@@ -5,11 +5,21 @@ namespace {
 
 int g_exitCode = 0;
 
-// The forms' keyboard interface (Tab, Enter, Esc) comes from the dialog
-// manager; everything else is dispatched as usual.
+// A form's keyboard interface: Tab in the model's order and the keys the
+// form previews, then Enter and Esc from the dialog manager; everything
+// else is dispatched as usual.
 void Dispatch(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  if (root && IsFormWindow(root) && IsDialogMessageA(root, &msg)) return;
+  if (FormWin32* form = root ? FormWin32::From(root) : nullptr) {
+    // The form's own keys run its handlers: no exception may leave here.
+    try {
+      if (form->TakeKey(msg)) return;
+    } catch (...) {
+      ReportFatal(CurrentFailure());
+      return;
+    }
+    if (IsDialogMessageA(root, &msg)) return;
+  }
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
 }

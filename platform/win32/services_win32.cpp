@@ -16,6 +16,7 @@ void InstallServices() {
   static WinCodePage codePage;
   static WinWindows windows;
   static WinFormHost forms;
+  static WinClipboard clipboard;
   Services s;
   s.registry = &registry;
   s.files = &files;
@@ -29,6 +30,7 @@ void InstallServices() {
   s.codePage = &codePage;
   s.windows = &windows;
   s.forms = &forms;
+  s.clipboard = &clipboard;
   Install(s);
 }
 

@@ -81,8 +81,14 @@ class WinApp : public AppInfo {
 class WinClock : public Clock {
  public:
   Date Today() override;
+  DateTime Now() override;
   std::string DateSeparator() override;
   std::uint64_t Milliseconds() override { return GetTickCount64(); }
+};
+
+class WinClipboard : public Clipboard {
+ public:
+  Status SetText(const std::string& text) override;
 };
 
 class WinCodePage : public CodePage {

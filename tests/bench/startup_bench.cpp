@@ -46,7 +46,7 @@ double Median(std::vector<double> v) {
 
 // One benchmark case: half the products read a registry value, half a
 // versioned file (kDistinctFiles of them, named again when there are more
-// products). Writes Preflect's requirements file and the floor's list of
+// products); none both, though a product inherits what it does not set. Writes Preflect's requirements file and the floor's list of
 // the same calls.
 void WriteCase(const std::string& stage, int products) {
   std::string specs = "<systemSearch>\r\n";
@@ -56,13 +56,16 @@ void WriteCase(const std::string& stage, int products) {
     specs += "<product name=\"Product " + n + "\">\r\n";
     if (i % 2 == 0) {
       const std::string key = std::string(kBenchKey) + "\\" + std::to_string(i / 2);
+      // An empty file name ends the file entry the product before set up.
       specs += "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"" + key +
-               "\" value=\"v\" type=\"REG_SZ\" data=\"\"/>\r\n";
+               "\" value=\"v\" type=\"REG_SZ\" data=\"\"/><fileEntry name=\"\"/>\r\n";
       calls += "R " + key + "|v\r\n";
     } else {
       const int file = (i / 2) % kDistinctFiles;
       const std::string name = "f" + std::to_string(file) + ".dll";
-      specs += "<fileEntry name=\"" + name + "\" dir=\"%ZANTRIXDIR%\\v\\\" version=\"5.0.0.0\"/>\r\n";
+      // And an empty key the registry entry.
+      specs += "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"\" type=\"REG_SZ\"/><fileEntry name=\"" +
+               name + "\" dir=\"%ZANTRIXDIR%\\v\\\" version=\"5.0.0.0\"/>\r\n";
       // The version of a path is read once; the search runs for every product.
       calls += i / 2 < kDistinctFiles ? "F " : "S ";
       calls += stage + "\\v\\" + name + "\r\n";

@@ -36,6 +36,13 @@ class Env {
   // when the value is missing.
   virtual bool GetRaw(std::int32_t root, const std::string& key, const std::string& name,
                       std::uint32_t& type, std::string& bytes) = 0;
+  // A value in HKEY_LOCAL_MACHINE\Software that only the other registry
+  // view holds (the 64-bit one for a 32-bit build, and the other way
+  // round); removed when the run ends. Where the system has a single view
+  // (32-bit Windows), it lands in that one: HasOtherRegistryView says which.
+  virtual void PutOtherView(const std::string& key, const std::string& name,
+                            const std::string& text) = 0;
+  virtual bool HasOtherRegistryView() = 0;
   // Full path of a fixture file.
   virtual std::string FixturePath(Fixture fixture) = 0;
   // The folder the system reports for a special folder number, the

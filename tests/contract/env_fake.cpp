@@ -34,6 +34,12 @@ class FakeEnv : public Env {
               std::uint32_t type, const std::string& bytes) override {
     fake_.registry.Put(root, key, name, type, bytes);
   }
+  void PutOtherView(const std::string& key, const std::string& name,
+                    const std::string& text) override {
+    fake_.registry.PutOtherView(platform::kHkeyLocalMachine, key, name, platform::kRegSz,
+                                text + '\0');
+  }
+  bool HasOtherRegistryView() override { return true; }  // the double is 64-bit Windows
   bool GetRaw(std::int32_t root, const std::string& key, const std::string& name,
               std::uint32_t& type, std::string& bytes) override {
     const auto value = fake_.registry.Get(root, key, name);

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/win32/services_win32.h"
 #include "tests/contract/env.h"
@@ -17,6 +18,8 @@ std::string ExeFolder() {
   const std::string path = platform::win32::ExecutablePath();
   return path.substr(0, path.rfind('\\'));
 }
+
+REGSAM OtherView() { return sizeof(void*) == 4 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY; }
 
 HKEY Root(std::int32_t root) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<std::uint32_t>(root)));
@@ -35,6 +38,8 @@ class WinEnv : public Env {
   }
   ~WinEnv() override {
     RegDeleteTreeA(HKEY_CURRENT_USER, kScratchRoot);
+    for (const std::string& key : otherViewKeys_)
+      RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), OtherView(), 0);
     RemoveTree(base_);
   }
   const platform::Services& os() override { return services_; }
@@ -78,6 +83,21 @@ class WinEnv : public Env {
     RegSetValueExA(h, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                    static_cast<DWORD>(bytes.size()));
     RegCloseKey(h);
+  }
+  void PutOtherView(const std::string& key, const std::string& name,
+                    const std::string& text) override {
+    HKEY h = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | OtherView(),
+                    nullptr, &h, nullptr);
+    if (!h) return;
+    RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(h);
+    otherViewKeys_.push_back(key);
+  }
+  bool HasOtherRegistryView() override {
+    BOOL wow = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow) && wow);
   }
   bool GetRaw(std::int32_t root, const std::string& key, const std::string& name,
               std::uint32_t& type, std::string& bytes) override {
@@ -129,6 +149,7 @@ class WinEnv : public Env {
   platform::Services services_;
   std::string base_;
   int folders_ = 0;
+  std::vector<std::string> otherViewKeys_;
   int keys_ = 0;
 };
 

@@ -118,4 +118,27 @@ TEST_F(RegistryContract, CreateKeyMakesMissingPartsAndWrites) {
   reg.CloseKey(h);
 }
 
+// On 64-bit Windows a program reads its own view of HKLM\Software and
+// asks for the other one by a flag; with a single view the flag is
+// ignored. Written for the build's bitness: the other view is the 64-bit
+// one for a 32-bit program.
+TEST_F(RegistryContract, TheOtherViewIsReadOnlyWhenAskedFor) {
+  const std::string machineKey = "Software\\ZantrixContractView" + key.substr(key.rfind('\\') + 1);
+  env.PutOtherView(machineKey, "InstallPath", "C:\\FrameKit");
+  const std::uint32_t other =
+      sizeof(void*) == 4 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
+  const bool twoViews = env.HasOtherRegistryView();
+  RegKeyHandle h = 0;
+  EXPECT_EQ(reg.OpenKey(platform::kHkeyLocalMachine, machineKey, platform::kKeyQueryValue, h) == 0,
+            !twoViews);
+  reg.CloseKey(h);
+  ASSERT_EQ(reg.OpenKey(platform::kHkeyLocalMachine, machineKey,
+                        platform::kKeyQueryValue | other, h),
+            0);
+  platform::RegValueInfo info;
+  EXPECT_EQ(reg.QueryValueInfo(h, "InstallPath", info), 0);
+  EXPECT_EQ(info.type, platform::kRegSz);
+  reg.CloseKey(h);
+}
+
 }  // namespace

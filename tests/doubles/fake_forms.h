@@ -39,6 +39,7 @@ class FakeFormWindow : public platform::FormWindow {
   }
   void Hide() override { visible = false; }
   void SetFocus() override { ++focusRequests; }
+  void FocusControl(platform::Control& control) override { focused = &control; }
   void Refresh(const platform::Control*) override { ++refreshes; }
 
   FakeFormHost& host;
@@ -51,6 +52,7 @@ class FakeFormWindow : public platform::FormWindow {
   std::vector<const platform::Control*> created;
   std::vector<Change> changes;
   std::vector<const platform::Control*> destroyed;
+  const platform::Control* focused = nullptr;
 };
 
 class FakeFormHost : public platform::FormHost {

@@ -242,11 +242,27 @@ std::optional<FakeRegistry::Value> FakeRegistry::Get(std::int32_t root, const st
   return value->second;
 }
 
-Status FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t,
+void FakeRegistry::PutOtherView(std::int32_t root, const std::string& path,
+                                const std::string& name, std::uint32_t type,
+                                const std::string& bytes) {
+  if (const auto full = KeyPath(root, path))
+    keys_[kOtherView + *full][platform::LowerCase(name)] = Value{type, bytes};
+}
+
+void FakeRegistry::Deny(std::int32_t root, const std::string& path) {
+  if (const auto full = KeyPath(root, path)) denied_.insert(*full);
+}
+
+Status FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                            platform::RegKeyHandle& key) {
   key = 0;
   if (!ValidRoot(root)) return platform::kErrorInvalidHandle;
-  const auto full = KeyPath(root, subKey);
+  auto full = KeyPath(root, subKey);
+  if (full && denied_.count(*full)) return platform::kErrorAccessDenied;
+  // A 64-bit Windows, as seen by a program of this build's bitness.
+  const std::uint32_t otherView =
+      sizeof(void*) == 4 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
+  if (full && (access & otherView)) *full = kOtherView + *full;
   if (!full || !keys_.count(*full)) return platform::kErrorFileNotFound;
   key = next_++;
   open_[key] = *full;
@@ -491,6 +507,7 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
   s.codePage = &codePage;
   s.windows = &windows;
   s.forms = &forms;
+  s.clipboard = &clipboard;
   platform::Install(s);
   files.AddFolder(app.folder);
 }

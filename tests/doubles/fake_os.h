@@ -78,6 +78,12 @@ class FakeRegistry : public platform::Registry {
   }
   std::optional<Value> Get(std::int32_t root, const std::string& path,
                            const std::string& name) const;
+  // A value only the other registry view holds (the 64-bit one for a
+  // 32-bit build and the other way round), as on 64-bit Windows.
+  void PutOtherView(std::int32_t root, const std::string& path, const std::string& name,
+                    std::uint32_t type, const std::string& bytes);
+  // Opening the key is refused.
+  void Deny(std::int32_t root, const std::string& path);
   int openHandles() const { return static_cast<int>(open_.size()); }
   // Wine answers a string stored without its NUL as if it had one; some
   // systems answer the bytes as stored. False models the latter.
@@ -102,6 +108,8 @@ class FakeRegistry : public platform::Registry {
   std::string Answered(const Value& v) const;
   std::map<std::string, std::map<std::string, Value>> keys_;  // lower-case paths and names
   std::map<platform::RegKeyHandle, std::string> open_;
+  std::set<std::string> denied_;
+  static constexpr const char* kOtherView = "other view|";
   platform::RegKeyHandle next_ = 0x100;
 };
 
@@ -204,9 +212,20 @@ class FakeClock : public platform::Clock {
   platform::Date today{2026, 12, 8};
   std::string separator = "/";
   std::uint64_t milliseconds = 0;
+  int hour = 14, minute = 5, second = 9;
   platform::Date Today() override { return today; }
+  platform::DateTime Now() override { return {today, hour, minute, second}; }
   std::string DateSeparator() override { return separator; }
   std::uint64_t Milliseconds() override { return milliseconds; }
+};
+
+class FakeClipboard : public platform::Clipboard {
+ public:
+  std::string text;
+  Status SetText(const std::string& value) override {
+    text = value;
+    return platform::kOk;
+  }
 };
 
 // Windows-1252, as Wine uses for a C or en_US locale.
@@ -236,6 +255,7 @@ class FakeOs {
   FakeCodePage codePage;
   FakeWindows windows;
   FakeFormHost forms;
+  FakeClipboard clipboard;
 
  private:
   platform::Services previous_;

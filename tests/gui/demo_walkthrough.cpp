@@ -28,6 +28,9 @@ HWND BoxTitled(const std::string& caption) {
 }
 
 void Shot(const char* name) {
+  // The pointer out of the way, so that no tooltip stands in the picture.
+  SetCursorPos(0, 0);
+  Sleep(300);
   std::printf("shot: %s\n", name);
   std::fflush(stdout);
   Sleep(2500);

@@ -1,6 +1,10 @@
 #include "tests/gui/driver.h"
 
+#include <commctrl.h>
+#include <unknwn.h>
+
 #include <algorithm>
+#include <cstdio>
 
 namespace gui {
 
@@ -172,6 +176,101 @@ std::string MessageBoxText(HWND box) {
   // The text is the Static child with an id of 0xFFFF.
   HWND text = GetDlgItem(box, 0xFFFF);
   return text ? Text(text) : std::string();
+}
+
+HWND ToolTipWindowOf(HWND owner) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  for (HWND w : TopWindows(pid, false))
+    if (ClassName(w) == "tooltips_class32" && GetWindow(w, GW_OWNER) == owner) return w;
+  return nullptr;
+}
+
+std::string RemoteToolTipText(HWND tips, HWND owner, HWND child) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tips, &pid);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return {};
+  // The wide form: the ANSI one stops at 80 characters under Wine.
+  constexpr SIZE_T kChars = 4096;
+  char* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(TOOLINFOW) + kChars * sizeof(WCHAR), MEM_COMMIT, PAGE_READWRITE));
+  std::string text;
+  if (remote) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(child);
+    tool.lpszText = reinterpret_cast<LPWSTR>(remote + sizeof tool);
+    const WCHAR nothing = 0;
+    WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+    WriteProcessMemory(process, remote + sizeof tool, &nothing, sizeof nothing, nullptr);
+    if (SendMessageW(tips, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(remote))) {
+      std::wstring wide(kChars, L'\0');
+      SIZE_T read = 0;
+      ReadProcessMemory(process, remote + sizeof tool, wide.data(), kChars * sizeof(WCHAR), &read);
+      wide.resize(wcsnlen(wide.c_str(), kChars));
+      const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()),
+                                        nullptr, 0, nullptr, nullptr);
+      text.assign(static_cast<size_t>(n), '\0');
+      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(), n,
+                          nullptr, nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+void Press(WORD key, bool shift, bool ctrl) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  if (shift) add(VK_SHIFT, false);
+  if (ctrl) add(VK_CONTROL, false);
+  add(key, false);
+  add(key, true);
+  if (ctrl) add(VK_CONTROL, true);
+  if (shift) add(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::string ClipboardText() {
+  if (!OpenClipboard(nullptr)) return {};
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
+      text = bytes;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool SystemHasAccessibleObjects() {
+  static const bool has = [] {
+    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    if (!(wine && sizeof(void*) == 8)) return true;
+    std::printf("note: 64-bit Wine 8's oleacc neither makes nor marshals accessible objects "
+                "(CreateStdAccessibleObject answers E_NOINTERFACE), so what a screen reader "
+                "reads is checked on the 32-bit build\n");
+    return false;
+  }();
+  return has;
 }
 
 }  // namespace gui

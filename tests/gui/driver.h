@@ -52,4 +52,23 @@ std::string ClassName(HWND window);
 // The static text of a message box.
 std::string MessageBoxText(HWND box);
 
+// The tooltip window that `owner` (a form of another process) made, and
+// the text it holds for one of its children; read through the other
+// process's memory, since a tooltip's messages carry pointers.
+HWND ToolTipWindowOf(HWND owner);
+std::string RemoteToolTipText(HWND tips, HWND owner, HWND child);
+
+// Keys as a user types them, to the foreground window.
+void Press(WORD key, bool shift = false, bool ctrl = false);
+// The window that has the keyboard focus in another process's thread.
+HWND FocusOf(HWND window);
+// Text the clipboard holds (CF_TEXT); empty when none.
+std::string ClipboardText();
+
+// Whether the system gives screen readers accessible objects: not 64-bit
+// Wine 8, whose oleacc makes and marshals none, so what a screen reader
+// reads is checked on the 32-bit build. Says so on standard output the
+// first time it answers no.
+bool SystemHasAccessibleObjects();
+
 }  // namespace gui

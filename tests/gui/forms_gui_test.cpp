@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -158,6 +159,7 @@ TEST_F(Real, ProgressDialogChildrenAreRealStaticsAtTheirPixels) {
 TEST_F(Real, ProgressStepsReachTheWindowWhenPainted) {
   struct StillClock : platform::Clock {
     platform::Date Today() override { return {2026, 12, 8}; }
+    platform::DateTime Now() override { return {Today(), 12, 0, 0}; }
     std::string DateSeparator() override { return "/"; }
     std::uint64_t Milliseconds() override { return 1000; }
   } clock;
@@ -388,6 +390,47 @@ TEST_F(Real, FitLoopMatchesTheRealClientAndEndsAtTheWorkingArea) {
   EXPECT_LE(outer.bottom - outer.top, work.bottom - work.top + 1);
   GetClientRect(hwnd, &client);
   EXPECT_EQ(client.bottom * 15.0, form.ClientHeight());
+}
+
+// A screen reader reads an image by the name and description the model
+// gives it, through the standard accessibility interface; a retest that
+// changes them is read anew.
+TEST_F(Real, ImagesAreReadByTheirAccessibleNameAndDescription) {
+  if (!gui::SystemHasAccessibleObjects()) return;
+  Sample form;
+  form.Show();
+  HWND picture = Child(form.picture);
+  ASSERT_NE(picture, nullptr);
+  const auto read = [&](std::string& name, std::string& description) {
+    IAccessible* object = nullptr;
+    const HRESULT hr = AccessibleObjectFromWindow(picture, OBJID_CLIENT, IID_IAccessible,
+                                                  reinterpret_cast<void**>(&object));
+    if (FAILED(hr) || !object) return hr;
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    for (auto [text, get] : {std::pair{&name, &IAccessible::get_accName},
+                             std::pair{&description, &IAccessible::get_accDescription}}) {
+      BSTR value = nullptr;
+      text->clear();
+      if (SUCCEEDED((object->*get)(self, &value)) && value) {
+        for (const wchar_t* c = value; *c; ++c) *text += static_cast<char>(*c);
+        SysFreeString(value);
+      }
+    }
+    object->Release();
+    return S_OK;
+  };
+  std::string name, description;
+  form.picture->SetAccessibleName("Missing");
+  form.picture->SetAccessibleDescription("Missing: C:\\Tools\\beta.dll does not exist.");
+  ASSERT_EQ(read(name, description), S_OK);
+  EXPECT_EQ(name, "Missing");
+  EXPECT_EQ(description, "Missing: C:\\Tools\\beta.dll does not exist.");
+  form.picture->SetAccessibleName("Found");
+  ASSERT_EQ(read(name, description), S_OK);
+  EXPECT_EQ(name, "Found");
 }
 
 TEST_F(Real, ButtonClickRunsTheHandler) {

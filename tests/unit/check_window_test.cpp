@@ -58,6 +58,62 @@ TEST_F(CheckWindow, ClosedWhileMessagesRunStaysClosed) {
   EXPECT_TRUE(platform::LoadedForms().empty());
 }
 
+// Each row explains itself to the mouse and to screen readers; Acquire
+// also says what it opens; Ctrl+C copies the whole report.
+TEST_F(CheckWindow, RowsExplainThemselvesAndCtrlCCopiesTheReport) {
+  Specs(Product("Alpha", true) +
+        Product("Beta", false, "web", "http://www.zantrix.example/beta.htm") +
+        Product("Gamma", false));
+  form.SetDataFolder("C:\\ProgramData\\Zantrix Software\\Q\\");
+  form.Load();
+  struct RowCase {
+    int index;
+    const char* state;
+    std::string why, action;
+  };
+  const RowCase rows[] = {
+      {0, "Found", "Found: " + kFolder + "\\have.dll is there; no version is required.", ""},
+      {1, "Missing", "Missing: " + kFolder + "\\lack.dll does not exist.",
+       "Acquire opens http://www.zantrix.example/beta.htm in your web browser."},
+      {2, "Missing", "Missing: " + kFolder + "\\lack.dll does not exist.",
+       "Acquire runs " + kFolder + "\\Setup.exe."},
+  };
+  for (const RowCase& r : rows) {
+    SCOPED_TRACE(r.index);
+    EXPECT_EQ(Row("lblDisplayName", r.index).Properties().toolTipText, r.why);
+    const auto& icon = Row("imgCheck", r.index).Properties();
+    EXPECT_EQ(icon.toolTipText, r.why);
+    EXPECT_EQ(icon.accessibleName, r.state);
+    EXPECT_EQ(icon.accessibleDescription, r.why);
+    if (!r.action.empty())
+      EXPECT_EQ(Row("cmdAcquire", r.index).Properties().toolTipText,
+                r.why + "\r\n" + r.action + "\r\n" + frmSystemCheck::kCopyHint);
+  }
+  EXPECT_EQ(Named("Label1").Properties().toolTipText, frmSystemCheck::kCopyHint);
+
+  // The main button has the focus; Tab goes down the Acquire buttons, then
+  // to it, and round.
+  EXPECT_EQ(os.forms.WindowOf(form)->focused, &Named("cmdPerform"));
+  Control* at = &Named("cmdPerform");
+  std::vector<const Control*> order;
+  for (int i = 0; i < 3; ++i) order.push_back(at = form.NextTabStop(at, true));
+  EXPECT_EQ(order, (std::vector<const Control*>{&Row("cmdAcquire", 1), &Row("cmdAcquire", 2),
+                                               &Named("cmdPerform")}));
+  EXPECT_EQ(form.NextTabStop(&Row("cmdAcquire", 1), false), &Named("cmdPerform"));
+
+  int key = 'C';
+  EXPECT_TRUE(form.OnKeyDown(key, platform::kCtrlMask));
+  EXPECT_FALSE(form.OnKeyDown('C', 0)) << "a plain C is the focused control's";
+  EXPECT_EQ(os.clipboard.text,
+            "Zantrix Preflect 7.0 Build 12\r\n"
+            "Checked on: 2026-12-08 14:05:09\r\n"
+            "Program folder: " + kFolder + "\r\n"
+            "Data folder: C:\\ProgramData\\Zantrix Software\\Q\\\r\n\r\n"
+            "Alpha - " + rows[0].why + "\r\n"
+            "Beta - " + rows[1].why + "\r\n"
+            "Gamma - " + rows[2].why + "\r\n");
+}
+
 TEST_F(CheckWindow, TwoRowsOneMissing) {
   Specs(Product("Alpha", true) + Product("Beta", false));
   form.Load();

@@ -1,0 +1,163 @@
+#include "requirements/evidence.h"
+
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace modCheck {
+
+std::vector<Evidence> Evidences;
+
+namespace {
+
+// A value as the user would type it: in quotes, the NULs that separate the
+// strings of a multi-string shown as \0.
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) out += c == '\0' ? std::string("\\0") : std::string(1, c);
+  return out + "\"";
+}
+
+std::string KeyPath(const RegistryEvidence& r) {
+  return RootName(r.root) + (r.key.empty() ? "" : "\\" + r.key);
+}
+
+std::string ValuePhrase(const RegistryEvidence& r) {
+  return r.valueName.empty() ? "default value" : "value " + Quoted(r.valueName);
+}
+
+std::string Stored(const std::string& text, std::uint32_t type) {
+  return Quoted(text) + " (" + TypeName(type) + ")";
+}
+
+// What the registry test saw, as the middle of a sentence.
+std::string RegistrySentence(const RegistryEvidence& r) {
+  const std::string where = KeyPath(r) + ", " + ValuePhrase(r);
+  switch (r.outcome) {
+    case RegistryOutcome::Read:
+      if (r.match == DataMatch::Differs)
+        return where + " is " + Stored(r.text, r.type) + "; " + Quoted(r.expected) +
+               " is required (letter case counts)";
+      return where + " = " + Stored(r.text, r.type) +
+             (r.match == DataMatch::Equal ? ", as required" : "");
+    case RegistryOutcome::InvalidRoot:
+      if (r.root == 0)
+        return "the registry entry names no root that can be read (its \"root\" or \"type\" is "
+               "neither one of the names nor a number)";
+      return "the registry root " + std::to_string(r.root) +
+             " is not one of the five registry roots";
+    case RegistryOutcome::NoKey:
+      return "the registry key " + KeyPath(r) + " does not exist";
+    case RegistryOutcome::NoValue:
+      return KeyPath(r) + " has no " + ValuePhrase(r);
+    case RegistryOutcome::AccessDenied:
+      return "access to the registry key " + KeyPath(r) + " was denied";
+    case RegistryOutcome::OtherError: {
+      const std::string why = platform::TrimLineEnd(r.statusText);
+      return where + " could not be read: " +
+             (why.empty() ? "error " + std::to_string(r.status) : why);
+    }
+  }
+  return {};
+}
+
+bool HasWildcard(const std::string& path) {
+  return path.find_first_of("*?") != std::string::npos;
+}
+
+// What the file test saw, as the middle of a sentence.
+std::string FileSentence(const FileEvidence& f) {
+  const std::string path =
+      f.path + (f.fromRegistry ? " (the path the registry value gave)" : "");
+  switch (f.presence) {
+    case FilePresence::NoPath:
+      return f.fromRegistry ? "the registry value gave no path to look for"
+                            : "the file entry gives no path to look for";
+    case FilePresence::Absent:
+      return HasWildcard(f.path) ? "no file matches " + path : path + " does not exist";
+    case FilePresence::HiddenOrSystem:
+      return path + " is a hidden or system file, and those do not count";
+    case FilePresence::Folder:
+      return path + " is a folder, not a file";
+    case FilePresence::Present:
+      break;
+  }
+  const std::string name =
+      HasWildcard(f.path) ? f.matchedName + " (matching " + path + ")" : path;
+  const std::string has = name + " has version " + f.version;
+  switch (f.outcome) {
+    case VersionOutcome::NoneRequired:
+      return (f.hasVersion ? has : name + " is there") + "; no version is required";
+    case VersionOutcome::Exact:
+      return has + ", as required";
+    case VersionOutcome::AtLeast:
+    case VersionOutcome::Older:
+      return has + "; " + f.required + " or later is needed";
+    case VersionOutcome::NoVersionInfo:
+      return name + " has no version information; " + f.required + " or later is needed";
+    case VersionOutcome::RequiredNotNumbers:
+      return has + ", but the required version " + Quoted(f.required) +
+             " is not dotted numbers";
+    case VersionOutcome::NotLooked:
+      break;
+  }
+  return name + " is there";
+}
+
+}  // namespace
+
+const Evidence& EvidenceFor(std::size_t index) {
+  static const Evidence none;
+  return index < Evidences.size() ? Evidences[index] : none;
+}
+
+std::string Explain(const Evidence& e) {
+  const std::string verdict = e.found ? "Found: " : "Missing: ";
+  std::string text;
+  switch (e.decider) {
+    case Decider::Neither:
+      text = verdict + "this product names no registry value and no file.";
+      break;
+    case Decider::Registry:
+      text = verdict + RegistrySentence(e.registry) + ".";
+      break;
+    case Decider::File:
+      text = verdict + FileSentence(e.file) + ".";
+      if (e.registry.ran)
+        text += "\r\nRegistry: " + RegistrySentence(e.registry) + " (the file test decides).";
+      break;
+  }
+  const RegistryEvidence& r = e.registry;
+  if (r.ran && r.inOtherView)
+    text += "\r\n" + KeyPath(r) + ", " + ValuePhrase(r) + " exists only in the " +
+            std::to_string(r.otherViewBits) + "-bit registry, which this checker does not read (" +
+            Stored(r.otherText, r.otherType) + ").";
+  return text;
+}
+
+std::string RootName(std::int32_t root) {
+  switch (root) {
+    case platform::kHkeyClassesRoot: return "HKEY_CLASSES_ROOT";
+    case platform::kHkeyCurrentUser: return "HKEY_CURRENT_USER";
+    case platform::kHkeyLocalMachine: return "HKEY_LOCAL_MACHINE";
+    case platform::kHkeyUsers: return "HKEY_USERS";
+    case platform::kHkeyCurrentConfig: return "HKEY_CURRENT_CONFIG";
+    default: return std::to_string(root);
+  }
+}
+
+std::string TypeName(std::uint32_t type) {
+  switch (type) {
+    case 0: return "REG_NONE";
+    case platform::kRegSz: return "REG_SZ";
+    case platform::kRegExpandSz: return "REG_EXPAND_SZ";
+    case platform::kRegBinary: return "REG_BINARY";
+    case platform::kRegDword: return "REG_DWORD";
+    case 5: return "REG_DWORD_BIG_ENDIAN";
+    case 6: return "REG_LINK";
+    case platform::kRegMultiSz: return "REG_MULTI_SZ";
+    case 11: return "REG_QWORD";
+    default: return "type " + std::to_string(type);
+  }
+}
+
+}  // namespace modCheck

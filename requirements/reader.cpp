@@ -1,0 +1,291 @@
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+#include "platform/services.h"
+#include "platform/text.h"
+#include "requirements/evidence.h"
+#include "requirements/modCheck.h"
+#include "requirements/numbers.h"
+#include "requirements/progress.h"
+#include "requirements/reader.h"
+
+namespace modCheck {
+
+std::vector<Requirement> Requirements(2);
+std::string ProgramFolder;
+
+namespace {
+
+using platform::Os;
+
+// ---- tags ----------------------------------------------------------------
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view lowerWord) {
+  if (text.size() - at < lowerWord.size()) return false;
+  for (std::size_t k = 0; k < lowerWord.size(); ++k)
+    if (AsciiLower(text[at + k]) != lowerWord[k]) return false;
+  return true;
+}
+
+// Case-ignoring search for an ASCII word, without copying the text. For
+// such words it finds what platform::FindNoCase finds.
+std::size_t FindWord(std::string_view text, std::string_view lowerWord) {
+  if (lowerWord.empty() || text.size() < lowerWord.size()) return std::string_view::npos;
+  const char first = lowerWord[0];
+  const char firstUpper = (first >= 'a' && first <= 'z') ? static_cast<char>(first - 32) : first;
+  const std::size_t last = text.size() - lowerWord.size();
+  for (std::size_t i = 0; i <= last; ++i)
+    if ((text[i] == first || text[i] == firstUpper) && StartsWithNoCase(text, i, lowerWord))
+      return i;
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+// One pass over the raw bytes: the keywords are ASCII, so case folding of
+// ASCII letters is all that ignoring case needs, and most tags never have
+// to be converted at all.
+TagKind ClassifyTag(std::string_view tag) {
+  bool product = false, registryEntry = false, fileEntry = false, remedy = false,
+       endProduct = false;
+  for (std::size_t i = 0; i < tag.size(); ++i) {
+    switch (tag[i]) {
+      case 's':
+      case 'S':
+        if (StartsWithNoCase(tag, i, "systemsearch")) return TagKind::SystemSearch;
+        break;
+      case '<':
+        product = product || StartsWithNoCase(tag, i, "<product");
+        registryEntry = registryEntry || StartsWithNoCase(tag, i, "<registryentry");
+        fileEntry = fileEntry || StartsWithNoCase(tag, i, "<fileentry");
+        remedy = remedy || StartsWithNoCase(tag, i, "<remedy");
+        break;
+      case '/':
+        endProduct = endProduct || StartsWithNoCase(tag, i, "/product");
+        break;
+      default:
+        break;
+    }
+  }
+  if (product) return TagKind::Product;
+  if (registryEntry) return TagKind::RegistryEntry;
+  if (fileEntry) return TagKind::FileEntry;
+  if (remedy) return TagKind::Remedy;
+  if (endProduct) return TagKind::EndProduct;
+  return TagKind::Other;
+}
+
+namespace {
+
+// The entry the record went into; none when the list was full.
+std::optional<std::size_t> StoreWorkingRecord(std::vector<Requirement>& list,
+                                              const Requirement& work) {
+  if (list.size() < 2) list.resize(2);
+  const std::size_t upper = list.size() - 1;
+  if (list[upper - 1].ProductName.empty()) {
+    list[upper - 1] = work;
+    return upper - 1;
+  }
+  // A full list keeps the products it has: the index width allows no more.
+  if (upper >= kMaxUpperIndex) return std::nullopt;
+  list.emplace_back();
+  list[upper] = work;
+  return upper;
+}
+
+// Root and type that are no number leave the registry entry unreadable
+// (root 0), so it can never count as found.
+void ReadRegistryEntry(const std::string& tag, Requirement& work) {
+  const auto root = requirements::ParseInt32(GetAttributeValue(tag, 1), true);
+  const auto type = requirements::ParseInt32(GetAttributeValue(tag, 4), true);
+  work.RegRoot = root && type ? *root : 0;
+  work.RegKey = GetAttributeValue(tag, 2);
+  work.RegValueName = GetAttributeValue(tag, 3);
+  work.RegType = type.value_or(0);
+  work.RegData = GetAttributeValue(tag, 5);
+}
+
+// What the tag does to the working record; an end of product is left to
+// the caller, which stores it.
+TagKind ApplyTag(std::string_view ansiTag, Requirement& work) {
+  const TagKind kind = ClassifyTag(ansiTag);
+  if (kind == TagKind::Other || kind == TagKind::SystemSearch || kind == TagKind::EndProduct)
+    return kind;
+  const std::string tag = Os().codePage->FromAnsi(std::string(ansiTag));
+  switch (kind) {
+    case TagKind::Product:
+      work.ProductName = GetAttributeValue(tag, 0);
+      break;
+    case TagKind::RegistryEntry:
+      ReadRegistryEntry(tag, work);
+      break;
+    case TagKind::FileEntry:
+      work.FileName = GetAttributeValue(tag, 0);
+      work.FileDir = GetAttributeValue(tag, 6);
+      work.FileVersion = GetAttributeValue(tag, 7);
+      break;
+    case TagKind::Remedy:
+      work.RemedySource = GetAttributeValue(tag, 8);
+      work.RemedyLocation = GetAttributeValue(tag, 9);
+      break;
+    default:
+      break;
+  }
+  return kind;
+}
+
+std::int32_t ReportOpenFailure() {
+  // Always the text for "open failed", whatever the reason was.
+  std::string text = platform::TrimLineEnd(Os().messages->Describe(platform::kErrorOpenFailed));
+  if (text.empty()) text = "The requirements file could not be opened.";
+  Os().messageBoxes->Show(text, "Error", platform::kMbOk | platform::kMbIconStop);
+  return platform::kErrorOpenFailed;
+}
+
+// ---- folder tokens -------------------------------------------------------
+
+std::string WithoutTrailingBackslash(std::string folder) {
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+std::string FetchFolder(std::uint32_t (platform::SystemFolders::*call)(std::string&)) {
+  std::string buffer(255, '\0');
+  std::uint32_t length = (Os().folders->*call)(buffer);
+  if (length >= buffer.size()) {
+    // Too small: the call answered with the size it needs.
+    buffer.assign(length + 1, '\0');
+    length = (Os().folders->*call)(buffer);
+    if (length >= buffer.size()) return {};
+  }
+  buffer.resize(length);
+  return WithoutTrailingBackslash(buffer);
+}
+
+std::string ZantrixDir() { return WithoutTrailingBackslash(Os().app->ExecutableFolder()); }
+std::string SystemDir() { return FetchFolder(&platform::SystemFolders::GetSystemDirectory); }
+std::string WindowsDir() { return FetchFolder(&platform::SystemFolders::GetWindowsDirectory); }
+
+// Only the first token kind found, and only its first occurrence.
+void ReplaceFolderToken(std::string& value) {
+  struct Token {
+    std::string_view text;
+    std::string (*folder)();
+  };
+  static constexpr Token kTokens[] = {
+      {"%zantrixdir%", ZantrixDir}, {"%systemdir%", SystemDir}, {"%windir%", WindowsDir}};
+  for (const Token& token : kTokens) {
+    const std::size_t at = FindWord(value, token.text);
+    if (at == std::string::npos) continue;
+    value.replace(at, token.text.size(), token.folder());
+    return;
+  }
+}
+
+std::string NumberForName(const std::string& value, std::int32_t iWhich) {
+  struct Name {
+    std::string_view text;
+    std::int64_t number;
+  };
+  static constexpr Name kRoots[] = {
+      {"HKEY_CLASSES_ROOT", platform::kHkeyClassesRoot},
+      {"HKEY_CURRENT_USER", platform::kHkeyCurrentUser},
+      {"HKEY_LOCAL_MACHINE", platform::kHkeyLocalMachine},
+      {"HKEY_USERS", platform::kHkeyUsers},
+      {"HKEY_CURRENT_CONFIG", platform::kHkeyCurrentConfig}};
+  static constexpr Name kTypes[] = {{"REG_SZ", platform::kRegSz},
+                                    {"REG_EXPAND_SZ", platform::kRegExpandSz},
+                                    {"REG_BINARY", platform::kRegBinary},
+                                    {"REG_DWORD", platform::kRegDword},
+                                    {"REG_MULTI_SZ", platform::kRegMultiSz}};
+  const auto& names = iWhich == 1 ? kRoots : kTypes;
+  for (const Name& name : names)
+    if (value == name.text) return std::to_string(name.number);
+  return value;
+}
+
+}  // namespace
+
+void ResetRequirements() {
+  Requirements.assign(2, Requirement{});
+  Evidences.clear();
+}
+
+std::int32_t ReadRequirements() {
+  const std::string folder = ProgramFolder.empty()
+                                 ? platform::WithTrailingBackslash(Os().app->ExecutableFolder())
+                                 : ProgramFolder;
+  const std::string path = folder + "filespecs.xml";
+  AdvanceProgress(1);
+  platform::FileSystem& files = *Os().files;
+  if (files.TryOpenForRead(path) != platform::kOk) return ReportOpenFailure();
+  AdvanceProgress(2);
+  AdvanceProgress(5);
+  // Hidden and system files do not count as the requirements file.
+  if (!files.FindFirst(path, platform::EntryKinds::NormalFiles)) return 0;
+  std::string bytes;
+  // Gone or locked since the probe: the same as not opening at all.
+  if (files.ReadAll(path, bytes) != platform::kOk) return ReportOpenFailure();
+  ReadRequirementsText(bytes, Requirements);
+  AdvanceProgress(1);
+  return 0;
+}
+
+std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
+  static constexpr std::string_view kAttributes[] = {"name=",  "root=",    "key=",  "value=",
+                                                     "type=",  "data=",    "dir=",  "version=",
+                                                     "source=", "location="};
+  if (iWhich < 0 || iWhich > 9) return {};
+  std::string value;
+  const std::size_t at = FindWord(sTag, kAttributes[iWhich]);
+  if (at != std::string::npos) {
+    const std::size_t open = sTag.find('"', at);
+    if (open != std::string::npos) {
+      const std::size_t close = sTag.find('"', open + 1);
+      if (close != std::string::npos) value = sTag.substr(open + 1, close - open - 1);
+    }
+  }
+  if (iWhich == 1 || iWhich == 4) return NumberForName(value, iWhich);
+  if (iWhich == 6 || iWhich == 9) ReplaceFolderToken(value);
+  return value;
+}
+
+void AdvanceProgress(std::int16_t iStep) {
+  ProgressTarget& bar = CurrentProgress();
+  // Held to the 16-bit range instead of overflowing.
+  const int sum = std::clamp(bar.TheBar() + static_cast<int>(iStep),
+                             static_cast<int>(std::numeric_limits<std::int16_t>::min()),
+                             static_cast<int>(std::numeric_limits<std::int16_t>::max()));
+  bar.SetTheBar(static_cast<std::int16_t>(sum));
+}
+
+// Cuts the text into tags exactly as reading one character at a time up to
+// each ">" would, and drops what precedes a tag's first "<".
+void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
+                          ReadObserver* observer) {
+  Requirement work;
+  const char* const begin = bytes.data();
+  const char* const end = begin + bytes.size();
+  for (const char* at = begin; at < end;) {
+    AdvanceProgress(1);
+    const auto* gt = static_cast<const char*>(std::memchr(at, '>', end - at));
+    const char* tagEnd = gt ? gt + 1 : end;
+    const auto* lt = static_cast<const char*>(std::memchr(at, '<', tagEnd - at));
+    const char* tagStart = lt ? lt : at;
+    const std::string_view tag(tagStart, tagEnd - tagStart);
+    const TagKind kind = ApplyTag(tag, work);
+    if (observer) observer->OnTag(static_cast<std::size_t>(tagStart - begin), tag, kind, work);
+    if (kind == TagKind::EndProduct) {
+      const auto index = StoreWorkingRecord(list, work);
+      if (observer) observer->OnStored(index.value_or(list.size()), work, !index);
+    }
+    at = tagEnd;
+  }
+}
+
+}  // namespace modCheck

@@ -1,0 +1,33 @@
+#pragma once
+// The requirements reader's own steps, for tools that read a requirements
+// file exactly as the checker does and say what it made of each tag.
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "requirements/modCheck.h"
+
+namespace modCheck {
+
+// Which keyword decides for a tag, in the reader's order of precedence.
+enum class TagKind { Other, SystemSearch, Product, RegistryEntry, FileEntry, Remedy, EndProduct };
+TagKind ClassifyTag(std::string_view tag);
+
+class ReadObserver {
+ public:
+  virtual ~ReadObserver() = default;
+  // A tag as the reader cut it: the offset of its first byte in the file,
+  // its bytes, what it was taken for, and the working record after it.
+  virtual void OnTag(std::size_t offset, std::string_view tag, TagKind kind,
+                     const Requirement& work) = 0;
+  // The working record went into entry `index` of the list; `dropped`
+  // when the list was full and it was not stored at all.
+  virtual void OnStored(std::size_t index, const Requirement& work, bool dropped) = 0;
+};
+
+// Reads the bytes of a requirements file (ANSI) into `list`, which the
+// caller has reset, as ReadRequirements does, progress steps included.
+void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
+                          ReadObserver* observer = nullptr);
+
+}  // namespace modCheck

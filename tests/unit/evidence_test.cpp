@@ -1,0 +1,177 @@
+// The evidence the checks record beside Found, and the sentences made of
+// it: one case for every way a product is found or missing.
+#include <gtest/gtest.h>
+
+#include "requirements/evidence.h"
+#include "requirements/modCheck.h"
+#include "tests/doubles/fake_os.h"
+
+namespace {
+
+using modCheck::Requirement;
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+
+const std::string kKey = "Software\\Zantrix\\FrameKit";
+const std::string kDir = "C:\\Tools\\";
+// The registry view this build does not see by itself.
+const std::string kOtherBits = sizeof(void*) == 4 ? "64" : "32";
+
+Requirement Registry(std::int32_t root, const std::string& value, const std::string& data = "") {
+  Requirement r;
+  r.ProductName = "P";
+  r.RegRoot = root;
+  r.RegKey = "\\" + kKey;
+  r.RegValueName = value;
+  r.RegData = data;
+  return r;
+}
+
+Requirement File(const std::string& name, const std::string& version = "") {
+  Requirement r;
+  r.ProductName = "P";
+  r.FileDir = kDir;
+  r.FileName = name;
+  r.FileVersion = version;
+  return r;
+}
+
+Requirement Both(const std::string& value, const std::string& fileName,
+                 const std::string& version = "") {
+  Requirement r = Registry(kHkeyCurrentUser, value);
+  r.FileName = fileName;
+  r.FileDir = kDir;
+  r.FileVersion = version;
+  return r;
+}
+
+TEST(Evidence, ExplainsEveryWayAProductIsFoundOrMissing) {
+  struct Case {
+    const char* name;
+    Requirement product;
+    bool found;
+    std::string explanation;
+  };
+  const std::string path = "HKEY_CURRENT_USER\\" + kKey;
+  const Case cases[] = {
+      {"value read, any data", Registry(kHkeyCurrentUser, "InstallPath"), true,
+       "Found: " + path + ", value \"InstallPath\" = \"C:\\FrameKit\" (REG_SZ)."},
+      {"default value", Registry(kHkeyCurrentUser, "default"), true,
+       "Found: " + path + ", default value = \"unnamed\" (REG_SZ)."},
+      {"data as required", Registry(kHkeyCurrentUser, "Build", "1"), true,
+       "Found: " + path + ", value \"Build\" = \"1\" (REG_DWORD), as required."},
+      {"data differs", Registry(kHkeyCurrentUser, "Edition", "pro"), false,
+       "Missing: " + path + ", value \"Edition\" is \"Pro\" (REG_SZ); \"pro\" is required "
+       "(letter case counts)."},
+      {"empty value, none expected", Registry(kHkeyCurrentUser, "Empty"), true,
+       "Found: " + path + ", value \"Empty\" = \"\" (REG_SZ)."},
+      {"no value", Registry(kHkeyCurrentUser, "Gone"), false,
+       "Missing: " + path + " has no value \"Gone\"."},
+      {"no key",
+       [] {
+         Requirement r = Registry(kHkeyCurrentUser, "x");
+         r.RegKey = "Software\\Nobody";
+         return r;
+       }(),
+       false, "Missing: the registry key HKEY_CURRENT_USER\\Software\\Nobody does not exist."},
+      {"access denied", Registry(kHkeyLocalMachine, "InstallPath"), false,
+       "Missing: access to the registry key HKEY_LOCAL_MACHINE\\" + kKey + " was denied."},
+      {"no root", Registry(0, "InstallPath"), false,
+       "Missing: the registry entry names no root that can be read (its \"root\" or \"type\" is "
+       "neither one of the names nor a number)."},
+      {"root not one of the five", Registry(7, "InstallPath"), false,
+       "Missing: the registry root 7 is not one of the five registry roots."},
+      {"no file", File("gamma.dll"), false, "Missing: C:\\Tools\\gamma.dll does not exist."},
+      {"nothing matches", File("*.none"), false, "Missing: no file matches C:\\Tools\\*.none."},
+      {"hidden file", File("hidden.dll"), false,
+       "Missing: C:\\Tools\\hidden.dll is a hidden or system file, and those do not count."},
+      {"folder", File("Sub"), false, "Missing: C:\\Tools\\Sub is a folder, not a file."},
+      {"no version needed", File("plain.txt"), true,
+       "Found: C:\\Tools\\plain.txt is there; no version is required."},
+      {"version exact", File("beta.dll", "6.1.2.3"), true,
+       "Found: C:\\Tools\\beta.dll has version 6.1.2.3, as required."},
+      {"version newer", File("beta.dll", "5.9.9.9"), true,
+       "Found: C:\\Tools\\beta.dll has version 6.1.2.3; 5.9.9.9 or later is needed."},
+      {"version older", File("beta.dll", "7.0.0.0"), false,
+       "Missing: C:\\Tools\\beta.dll has version 6.1.2.3; 7.0.0.0 or later is needed."},
+      {"no version information", File("plain.txt", "1.0"), false,
+       "Missing: C:\\Tools\\plain.txt has no version information; 1.0 or later is needed."},
+      {"required version not numbers", File("beta.dll", "7.x"), false,
+       "Missing: C:\\Tools\\beta.dll has version 6.1.2.3, but the required version \"7.x\" is "
+       "not dotted numbers."},
+      // A pattern has no version information of its own.
+      {"wildcard", File("be*.dll"), true,
+       "Found: beta.dll (matching C:\\Tools\\be*.dll) is there; no version is required."},
+      {"file decides over the registry", Both("Gone", "beta.dll"), true,
+       "Found: C:\\Tools\\beta.dll has version 6.1.2.3; no version is required.\r\n"
+       "Registry: " + path + " has no value \"Gone\" (the file test decides)."},
+      {"path from the registry", Both("InstallPath", "%REGVALUE%"), false,
+       "Missing: C:\\FrameKit (the path the registry value gave) is a folder, not a file.\r\n"
+       "Registry: " + path + ", value \"InstallPath\" = \"C:\\FrameKit\" (REG_SZ) (the file "
+       "test decides)."},
+      {"no path from the registry", Both("Gone", " %regvalue% "), false,
+       "Missing: the registry value gave no path to look for.\r\n"
+       "Registry: " + path + " has no value \"Gone\" (the file test decides)."},
+      {"neither", Requirement{"P"}, false,
+       "Missing: this product names no registry value and no file."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes::FakeOs os;
+    os.registry.PutString(kHkeyCurrentUser, kKey, "InstallPath", "C:\\FrameKit");
+    os.registry.PutString(kHkeyCurrentUser, kKey, "", "unnamed");
+    os.registry.PutString(kHkeyCurrentUser, kKey, "Edition", "Pro");
+    os.registry.PutString(kHkeyCurrentUser, kKey, "Empty", "");
+    os.registry.Put(kHkeyCurrentUser, kKey, "Build", platform::kRegDword,
+                    std::string("\x01\0\0\0", 4));
+    os.registry.AddKey(kHkeyLocalMachine, kKey);
+    os.registry.Deny(kHkeyLocalMachine, kKey);
+    os.files.AddFile(kDir + "beta.dll", "MZ");
+    os.versions.Set(kDir + "beta.dll", 6, 1, 2, 3);
+    os.files.AddFile(kDir + "plain.txt", "text");
+    os.files.AddFile(kDir + "hidden.dll", "MZ", true);
+    os.files.AddFolder(kDir + "Sub");
+    os.files.AddFolder("C:\\FrameKit");
+    modCheck::ResetRequirements();
+    modCheck::Requirements[0] = c.product;
+    modCheck::RunChecks();
+    const modCheck::Evidence& e = modCheck::EvidenceFor(0);
+    EXPECT_EQ(modCheck::Requirements[0].Found, c.found);
+    EXPECT_EQ(e.found, c.found);
+    EXPECT_EQ(modCheck::Explain(e), c.explanation);
+  }
+}
+
+// A value only the other registry view holds is named, never counted.
+TEST(Evidence, ValueOnlyInTheOtherViewIsNamedNotCounted) {
+  fakes::FakeOs os;
+  os.registry.PutOtherView(kHkeyLocalMachine, kKey, "InstallPath", platform::kRegSz,
+                           std::string("C:\\FrameKit\0", 12));
+  modCheck::ResetRequirements();
+  modCheck::Requirements[0] = Registry(kHkeyLocalMachine, "InstallPath");
+  modCheck::RunChecks();
+  EXPECT_FALSE(modCheck::Requirements[0].Found);
+  EXPECT_EQ(modCheck::Explain(modCheck::EvidenceFor(0)),
+            "Missing: the registry key HKEY_LOCAL_MACHINE\\" + kKey + " does not exist.\r\n"
+            "HKEY_LOCAL_MACHINE\\" + kKey + ", value \"InstallPath\" exists only in the " +
+                kOtherBits + "-bit registry, which this checker does not read (\"C:\\FrameKit\" "
+                "(REG_SZ)).");
+}
+
+// The rewrites the checks make stay as they were, evidence or not.
+TEST(Evidence, RecordingChangesNoDecisionNorRewrite) {
+  fakes::FakeOs os;
+  os.registry.PutString(kHkeyCurrentUser, kKey, "InstallPath", " C:\\FrameKit ");
+  modCheck::ResetRequirements();
+  modCheck::Requirements[0] = Registry(kHkeyCurrentUser, "DEFAULT");
+  modCheck::Requirements[1] = Registry(kHkeyCurrentUser, "InstallPath");
+  modCheck::Requirements.emplace_back();
+  modCheck::RunChecks();
+  EXPECT_EQ(modCheck::Requirements[0].RegKey, kKey);
+  EXPECT_EQ(modCheck::Requirements[0].RegValueName, "");
+  EXPECT_EQ(modCheck::Requirements[1].RegData, "C:\\FrameKit");
+  EXPECT_EQ(modCheck::Evidences.size(), 2u);
+  EXPECT_EQ(modCheck::EvidenceFor(5).decider, modCheck::Decider::Neither);
+}
+
+}  // namespace
