@@ -25,6 +25,21 @@ APP_IMAGES = [(16, 4), (32, 4), (48, 4), (16, 24), (32, 24), (48, 24),
 BITMAPS = {"found.bmp": (25, 25), "missing.bmp": (25, 25),
            "product.bmp": (74, 153)}
 
+# The same pictures drawn for larger screens: at 120, 144 and 192 DPI the
+# boxes that show them (375 twips square, 1110 x 2295) are this many pixels,
+# rounded as the programs round twips, halves away from zero.
+DPIS = (120, 144, 192)
+
+
+def _px(twips, dpi):
+    return int(math.floor(twips * dpi / 1440.0 + 0.5))
+
+
+for _dpi in DPIS:
+    BITMAPS["found_%d.bmp" % _dpi] = (_px(375, _dpi),) * 2
+    BITMAPS["missing_%d.bmp" % _dpi] = (_px(375, _dpi),) * 2
+    BITMAPS["product_%d.bmp" % _dpi] = (_px(1110, _dpi), _px(2295, _dpi))
+
 # The 16-colour palette of the system, in its usual index order.
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
          (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
@@ -211,27 +226,28 @@ class Layer:
 # ------------------------------------------------------------ rendering
 
 
-def _layers_for_pixel(layers, i, j):
+def _layers_for_pixel(layers, x, y, size):
     return [l for l in layers
-            if l.shape.bbox[0] < i + 1 and l.shape.bbox[2] > i
-            and l.shape.bbox[1] < j + 1 and l.shape.bbox[3] > j]
+            if l.shape.bbox[0] < x + size and l.shape.bbox[2] > x
+            and l.shape.bbox[1] < y + size and l.shape.bbox[3] > y]
 
 
-def render(layers, w, h, ss):
+def render(layers, w, h, ss, scale=1.0):
     """Straight-alpha pixels (r, g, b, a), all 0..255, row by row from the
-    top; each pixel averages ss * ss samples."""
+    top; each pixel averages ss * ss samples. The scene's units are pixels
+    divided by `scale`."""
     out = []
     offs = [(k + 0.5) / ss for k in range(ss)]
     n = float(ss * ss)
     for j in range(h):
         row = []
         for i in range(w):
-            here = _layers_for_pixel(layers, i, j)
+            here = _layers_for_pixel(layers, i / scale, j / scale, 1.0 / scale)
             sr = sg = sb = sa = 0.0
             for oy in offs:
-                y = j + oy
+                y = (j + oy) / scale
                 for ox in offs:
-                    x = i + ox
+                    x = (i + ox) / scale
                     r = g = b = a = 0.0
                     for l in here:
                         if l.shape.inside(x, y):
@@ -272,7 +288,7 @@ def render16(layers, w, h, ss):
     for j in range(h):
         row = []
         for i in range(w):
-            here = [l for l in _layers_for_pixel(layers, i, j) if l.flat != SKIP]
+            here = [l for l in _layers_for_pixel(layers, i, j, 1) if l.flat != SKIP]
             votes = {}
             for oy in offs:
                 y = j + oy
@@ -641,13 +657,24 @@ FACE = (226, 224, 220)
 
 
 def build_all():
-    return {
+    files = {
         "aaa.ico": build_icon(aaa_scene, AAA_IMAGES),
         "app.ico": build_icon(app_scene, APP_IMAGES),
         "found.bmp": bmp_file(render(found_scene(), 25, 25, 8), FACE),
         "missing.bmp": bmp_file(render(missing_scene(), 25, 25, 8), FACE),
         "product.bmp": bmp_file(render(product_scene(), 74, 153, 5), (0, 0, 0)),
     }
+    for dpi in DPIS:
+        # The tile fills its box whatever the rounding; the tall picture
+        # keeps its proportions, its background reaching the box's edges.
+        side = BITMAPS["found_%d.bmp" % dpi][0]
+        for name, scene in (("found", found_scene), ("missing", missing_scene)):
+            files["%s_%d.bmp" % (name, dpi)] = bmp_file(
+                render(scene(), side, side, 8, side / 25.0), FACE)
+        w, h = BITMAPS["product_%d.bmp" % dpi]
+        files["product_%d.bmp" % dpi] = bmp_file(
+            render(product_scene(), w, h, 5, dpi / 96.0), (0, 0, 0))
+    return files
 
 
 # ------------------------------------------------------------------ check

@@ -256,8 +256,15 @@ HBITMAP FormWin32::BitmapFor(const std::string& name) {
   if (name.empty()) return nullptr;
   const auto found = bitmaps_.find(name);
   if (found != bitmaps_.end()) return found->second;
-  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
-      GetModuleHandleA(nullptr), ToAnsi(name).c_str(), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  const auto load = [](const std::string& resource) {
+    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), ToAnsi(resource).c_str(),
+                                           IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  };
+  // The picture drawn for this DPI where there is one ("FOUND_144"); the
+  // design's own otherwise, and at 96 DPI.
+  HBITMAP bitmap = nullptr;
+  if (dpiY_ != 96) bitmap = load(name + "_" + std::to_string(ArtworkDpi(dpiY_)));
+  if (!bitmap) bitmap = load(name);
   bitmaps_[name] = bitmap;
   return bitmap;
 }

@@ -80,6 +80,13 @@ FrameExtents FrameFor(DWORD style, DWORD exStyle, bool menu) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
+int ArtworkDpi(int dpi) {
+  int best = 96;
+  for (const int drawn : {120, 144, 192})
+    if (std::abs(drawn - dpi) < std::abs(best - dpi)) best = drawn;
+  return best;
+}
+
 // Asked at every step of a fit: worked out when the styles or the menu bar
 // change, never in between.
 FrameExtents FormWin32::Frame() const { return frame_; }

@@ -23,6 +23,9 @@ void RegisterFormClass();
 // Owns the taskbar-less forms that are not tool windows.
 HWND HiddenOwner();
 FrameExtents FrameFor(DWORD style, DWORD exStyle, bool menu);
+// Of the DPIs pictures are drawn for (96, 120, 144, 192), the one nearest
+// to `dpi`.
+int ArtworkDpi(int dpi);
 // The menu bar of a form's menu controls; null when it has none shown. The
 // signature changes exactly when the bar would (form_menus_win32.cpp).
 HMENU BuildMenuBar(const Form& form);

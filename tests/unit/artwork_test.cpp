@@ -98,6 +98,12 @@ const BitmapCase kBitmaps[] = {
     {"found.bmp", 25, 25, +1},
     {"missing.bmp", 25, 25, -1},
     {"product.bmp", 74, 153, 0},
+    // Drawn for 120, 144 and 192 DPI: the boxes' sizes in pixels there.
+    {"found_120.bmp", 31, 31, +1},   {"missing_120.bmp", 31, 31, -1},
+    {"product_120.bmp", 93, 191, 0}, {"found_144.bmp", 38, 38, +1},
+    {"missing_144.bmp", 38, 38, -1}, {"product_144.bmp", 111, 230, 0},
+    {"found_192.bmp", 50, 50, +1},   {"missing_192.bmp", 50, 50, -1},
+    {"product_192.bmp", 148, 306, 0},
 };
 
 TEST(Artwork, BitmapsHaveTheirSizeAndPicture) {
