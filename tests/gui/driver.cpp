@@ -223,6 +223,36 @@ std::string RemoteToolTipText(HWND tips, HWND owner, HWND child) {
   return text;
 }
 
+std::string RunCapture(const std::string& exe, const std::string& arguments,
+                       const std::string& workingFolder, DWORD& exitCode) {
+  exitCode = STILL_ACTIVE;
+  char temp[MAX_PATH] = {}, file[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  GetTempFileNameA(temp, "zcap", 0, file);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  std::string command = "\"" + exe + "\"";
+  if (!arguments.empty()) command += ' ' + arguments;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     workingFolder.c_str(), &startup, &info)) {
+    if (WaitForSingleObject(info.hProcess, 60000) != WAIT_OBJECT_0) TerminateProcess(info.hProcess, 99);
+    GetExitCodeProcess(info.hProcess, &exitCode);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+  }
+  CloseHandle(out);
+  const std::string text = ReadText(file);
+  DeleteFileA(file);
+  return text;
+}
+
 void Press(WORD key, bool shift, bool ctrl) {
   std::vector<INPUT> inputs;
   const auto add = [&](WORD vk, bool up) {

@@ -58,6 +58,11 @@ std::string MessageBoxText(HWND box);
 HWND ToolTipWindowOf(HWND owner);
 std::string RemoteToolTipText(HWND tips, HWND owner, HWND child);
 
+// Runs a console program to its end and returns what it wrote to standard
+// output; `exitCode` receives its exit status (259 when it did not end).
+std::string RunCapture(const std::string& exe, const std::string& arguments,
+                       const std::string& workingFolder, DWORD& exitCode);
+
 // Keys as a user types them, to the foreground window.
 void Press(WORD key, bool shift = false, bool ctrl = false);
 // The window that has the keyboard focus in another process's thread.

@@ -85,9 +85,10 @@ TEST_F(CheckWindow, RowsExplainThemselvesAndCtrlCCopiesTheReport) {
     EXPECT_EQ(icon.toolTipText, r.why);
     EXPECT_EQ(icon.accessibleName, r.state);
     EXPECT_EQ(icon.accessibleDescription, r.why);
-    if (!r.action.empty())
+    if (!r.action.empty()) {
       EXPECT_EQ(Row("cmdAcquire", r.index).Properties().toolTipText,
                 r.why + "\r\n" + r.action + "\r\n" + frmSystemCheck::kCopyHint);
+    }
   }
   EXPECT_EQ(Named("Label1").Properties().toolTipText, frmSystemCheck::kCopyHint);
 

@@ -17,6 +17,12 @@ const std::string kDir = "C:\\Tools\\";
 // The registry view this build does not see by itself.
 const std::string kOtherBits = sizeof(void*) == 4 ? "64" : "32";
 
+Requirement Named(const std::string& name) {
+  Requirement r;
+  r.ProductName = name;
+  return r;
+}
+
 Requirement Registry(std::int32_t root, const std::string& value, const std::string& data = "") {
   Requirement r;
   r.ProductName = "P";
@@ -112,7 +118,7 @@ TEST(Evidence, ExplainsEveryWayAProductIsFoundOrMissing) {
       {"no path from the registry", Both("Gone", " %regvalue% "), false,
        "Missing: the registry value gave no path to look for.\r\n"
        "Registry: " + path + " has no value \"Gone\" (the file test decides)."},
-      {"neither", Requirement{"P"}, false,
+      {"neither", Named("P"), false,
        "Missing: this product names no registry value and no file."},
   };
   for (const Case& c : cases) {

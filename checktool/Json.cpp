@@ -1,0 +1,105 @@
+#include "checktool/Json.h"
+
+#include <cstdio>
+
+namespace checktool {
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+void JsonWriter::Indent() { out_ += "\n" + std::string(2 * firsts_.size(), ' '); }
+
+void JsonWriter::BeforeValue() {
+  if (afterKey_) {
+    afterKey_ = false;
+    return;
+  }
+  if (firsts_.empty()) return;
+  if (!firsts_.back()) out_ += ",";
+  firsts_.back() = false;
+  Indent();
+}
+
+JsonWriter& JsonWriter::Key(const std::string& name) {
+  BeforeValue();
+  out_ += JsonString(name) + ": ";
+  afterKey_ = true;
+  return *this;
+}
+
+JsonWriter& JsonWriter::String(const std::string& text) {
+  BeforeValue();
+  out_ += JsonString(text);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Number(std::int64_t number) {
+  BeforeValue();
+  out_ += std::to_string(number);
+  return *this;
+}
+
+JsonWriter& JsonWriter::Bool(bool value) {
+  BeforeValue();
+  out_ += value ? "true" : "false";
+  return *this;
+}
+
+JsonWriter& JsonWriter::Null() {
+  BeforeValue();
+  out_ += "null";
+  return *this;
+}
+
+JsonWriter& JsonWriter::BeginObject() {
+  BeforeValue();
+  out_ += "{";
+  firsts_.push_back(true);
+  return *this;
+}
+
+JsonWriter& JsonWriter::EndObject() {
+  const bool empty = firsts_.back();
+  firsts_.pop_back();
+  if (!empty) Indent();
+  out_ += "}";
+  return *this;
+}
+
+JsonWriter& JsonWriter::BeginArray() {
+  BeforeValue();
+  out_ += "[";
+  firsts_.push_back(true);
+  return *this;
+}
+
+JsonWriter& JsonWriter::EndArray() {
+  const bool empty = firsts_.back();
+  firsts_.pop_back();
+  if (!empty) Indent();
+  out_ += "]";
+  return *this;
+}
+
+std::string JsonWriter::Text() const { return firsts_.empty() ? out_ + "\n" : out_; }
+
+}  // namespace checktool

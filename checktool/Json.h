@@ -1,0 +1,37 @@
+#pragma once
+// Just enough JSON writing for the tool's reports: objects and arrays
+// written in order, strings escaped (the text is UTF-8 already).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace checktool {
+
+class JsonWriter {
+ public:
+  // Names a member of the open object; the next value is its value.
+  JsonWriter& Key(const std::string& name);
+  JsonWriter& String(const std::string& text);
+  JsonWriter& Number(std::int64_t number);
+  JsonWriter& Bool(bool value);
+  JsonWriter& Null();
+  JsonWriter& BeginObject();
+  JsonWriter& EndObject();
+  JsonWriter& BeginArray();
+  JsonWriter& EndArray();
+  // The text written so far, indented two spaces a level, with a final
+  // line break once everything is closed.
+  std::string Text() const;
+
+ private:
+  void BeforeValue();
+  void Indent();
+  std::string out_;
+  std::vector<bool> firsts_;  // per open level: no member written yet
+  bool afterKey_ = false;
+};
+
+// `text` as a JSON string, quotes included.
+std::string JsonString(const std::string& text);
+
+}  // namespace checktool

@@ -1,0 +1,394 @@
+#include "checktool/Lint.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "platform/services.h"
+#include "platform/text.h"
+#include "requirements/evidence.h"
+#include "requirements/modCheck.h"
+#include "requirements/numbers.h"
+#include "requirements/reader.h"
+
+namespace checktool {
+namespace {
+
+using modCheck::Requirement;
+using modCheck::TagKind;
+
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                  "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
+const char* const kTypeNames[] = {"REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
+                                  "REG_MULTI_SZ"};
+const char* const kTokens[] = {"%ZANTRIXDIR%", "%SYSTEMDIR%", "%WINDIR%"};
+
+// An attribute's value as the reader cuts it, before any token is
+// replaced; none when the tag does not have it. `at` receives where the
+// name stands in the tag.
+std::optional<std::string> RawAttribute(const std::string& tag, std::string_view name,
+                                        std::size_t* at = nullptr) {
+  const std::size_t found = platform::FindNoCase(tag, std::string(name) + "=");
+  if (found == std::string::npos) return std::nullopt;
+  if (at) *at = found;
+  const std::size_t open = tag.find('"', found);
+  if (open == std::string::npos) return std::string();
+  const std::size_t close = tag.find('"', open + 1);
+  if (close == std::string::npos) return std::string();
+  return tag.substr(open + 1, close - open - 1);
+}
+
+// The attributes each kind of tag is read for.
+std::vector<std::string_view> AttributesOf(TagKind kind) {
+  switch (kind) {
+    case TagKind::Product: return {"name"};
+    case TagKind::RegistryEntry: return {"root", "key", "value", "type", "data"};
+    case TagKind::FileEntry: return {"name", "dir", "version"};
+    case TagKind::Remedy: return {"source", "location"};
+    default: return {};
+  }
+}
+
+bool IsDottedNumbers(const std::string& text) {
+  if (text.empty() || text.front() == '.' || text.back() == '.') return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] >= '0' && text[i] <= '9') && !(text[i] == '.' && text[i - 1] != '.')) return false;
+  return true;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+class Watcher : public modCheck::ReadObserver {
+ public:
+  explicit Watcher(std::string_view bytes) : bytes_(bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      if (bytes[i] == '\n') lineStarts_.push_back(i + 1);
+  }
+
+  void OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
+             const Requirement& work) override {
+    const std::string tag = platform::Os().codePage->FromAnsi(std::string(ansiTag));
+    CheckQuotes(offset, ansiTag);
+    if (kind == TagKind::SystemSearch || kind == TagKind::Other) return;
+    if (kind != TagKind::EndProduct) CheckAttributeSyntax(offset, tag, kind);
+    switch (kind) {
+      case TagKind::Product:
+        if (open_) {
+          Add(open_->offset, Severity::Error, "unclosed-product",
+              "product " + Quoted(open_->name) + " has no closing </product> tag before the next "
+              "product, so it is not stored",
+              "end it with </product>");
+        }
+        open_ = Open{offset, work.ProductName, false, false, false, 0};
+        break;
+      case TagKind::RegistryEntry:
+        if (open_) open_->ownRegistry = true;
+        CheckRegistryEntry(offset, tag, work);
+        Set(registry_, offset);
+        break;
+      case TagKind::FileEntry:
+        if (open_) {
+          open_->ownFile = true;
+          open_->fileOffset = offset;
+        }
+        CheckFileEntry(offset, tag, work);
+        Set(file_, offset);
+        break;
+      case TagKind::Remedy:
+        if (open_) open_->ownRemedy = true;
+        CheckRemedy(offset, tag, work);
+        Set(remedy_, offset);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void OnStored(std::size_t index, const Requirement& work, bool dropped) override {
+    const Open product = open_.value_or(Open{lastEnd_, work.ProductName, false, false, false, 0});
+    open_.reset();
+    if (dropped) {
+      if (!tooMany_)
+        Add(product.offset, Severity::Error, "too-many-products",
+            "more than 32767 products: this one and every one after it are not read",
+            "split the requirements, or drop products the simulator does not need");
+      tooMany_ = true;
+      return;
+    }
+    ++stored_;
+    if (pendingNameless_ && pendingNameless_->index == index)
+      Add(pendingNameless_->offset, Severity::Error, "nameless-product",
+          "a product without a name is overwritten by the next one, " + Quoted(work.ProductName) +
+              " (line " + std::to_string(LineOf(product.offset)) + ")",
+          "give it a name=\"...\"");
+    pendingNameless_.reset();
+    if (work.ProductName.empty()) pendingNameless_ = Nameless{index, product.offset};
+    CheckInherited(product, work);
+    if (platform::LowerCase(platform::TrimSpaces(work.FileName)) == "%regvalue%" &&
+        work.RegKey.empty())
+      Add(product.fileOffset ? product.fileOffset : product.offset, Severity::Error,
+          "regvalue-without-registry",
+          "the file entry takes its path from the registry value, but no registry entry is in "
+          "effect, so the path is empty",
+          "add a <registryEntry> to the product, or name the file with dir and name");
+    if (!work.ProductName.empty()) {
+      const auto seen = names_.find(work.ProductName);
+      if (seen != names_.end())
+        Add(product.offset, Severity::Warning, "duplicate-name",
+            "product " + Quoted(work.ProductName) + " is named a second time (first at line " +
+                std::to_string(seen->second) + "); the window shows two rows of that name",
+            "give each product a name of its own");
+      else
+        names_[work.ProductName] = LineOf(product.offset);
+    }
+    lastEnd_ = product.offset;
+  }
+
+  std::vector<Diagnostic> Finish() {
+    if (open_)
+      Add(open_->offset, Severity::Error, "unclosed-product",
+          "product " + Quoted(open_->name) + " has no closing </product> tag before the end of "
+          "the file, so it is not stored",
+          "end it with </product>");
+    if (pendingNameless_)
+      Add(pendingNameless_->offset, Severity::Warning, "nameless-product",
+          "a product without a name shows as a row without a name",
+          "give it a name=\"...\"");
+    if (stored_ == 0)
+      Add(0, Severity::Warning, "empty-file",
+          "the file names no products, so the checker finds everything at once",
+          "list the products the simulator needs, each in <product>...</product>");
+    std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                     [](const Diagnostic& a, const Diagnostic& b) {
+                       return a.line != b.line ? a.line < b.line : a.column < b.column;
+                     });
+    return std::move(diagnostics_);
+  }
+
+ private:
+  struct Open {
+    std::size_t offset;
+    std::string name;
+    bool ownRegistry, ownFile, ownRemedy;
+    std::size_t fileOffset;
+  };
+  struct Nameless {
+    std::size_t index, offset;
+  };
+  // The product whose tag last set an entry of one kind.
+  struct Source {
+    std::string product;
+    std::size_t offset = 0;
+    bool set = false;
+  };
+
+  int LineOf(std::size_t offset) const {
+    return static_cast<int>(std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset) -
+                            lineStarts_.begin()) +
+           1;
+  }
+
+  void Add(std::size_t offset, Severity severity, const char* rule, std::string message,
+           std::string fix) {
+    const int line = LineOf(offset);
+    const std::size_t start = line == 1 ? 0 : lineStarts_[static_cast<std::size_t>(line - 2)];
+    diagnostics_.push_back({line, static_cast<int>(offset - start) + 1, severity, rule,
+                            std::move(message), std::move(fix)});
+  }
+
+  void Set(Source& source, std::size_t offset) {
+    source = {open_ ? open_->name : std::string(), offset, true};
+  }
+
+  // A quote the tag opens but does not close: the value held a ">".
+  void CheckQuotes(std::size_t offset, std::string_view tag) {
+    // Only where a tag starts: what follows the cut is its own tag.
+    if (tag.empty() || tag[0] != '<' || std::count(tag.begin(), tag.end(), '"') % 2 == 0) return;
+    const std::size_t last = tag.rfind('"');
+    Add(offset + last, Severity::Error, "gt-in-value",
+        "a \">\" inside this quoted value ends the tag, and the rest of the value is read as "
+        "another tag",
+        "remove the \">\" from the value: values have no escapes");
+  }
+
+  void CheckAttributeSyntax(std::size_t offset, const std::string& tag, TagKind kind) {
+    for (const std::string_view name : AttributesOf(kind)) {
+      std::size_t at = 0;
+      if (RawAttribute(tag, name, &at)) {
+        const std::size_t open = tag.find_first_not_of(" \t\r\n", at + name.size() + 1);
+        if (open != std::string::npos && tag[open] == '\'')
+          Add(offset + at, Severity::Error, "single-quotes",
+              std::string(name) + "'s value is in single quotes, which do not delimit values, so "
+              "it is read as empty",
+              "write " + std::string(name) + "=\"...\" with double quotes");
+        continue;
+      }
+      // The name, then blanks, then "=": the reader looks for the name and
+      // the "=" together.
+      for (std::size_t from = 0;;) {
+        const std::size_t found = platform::FindNoCase(tag, name, from);
+        if (found == std::string::npos) break;
+        const std::size_t next = tag.find_first_not_of(" \t\r\n", found + name.size());
+        if (next != std::string::npos && tag[next] == '=' && next > found + name.size()) {
+          Add(offset + found, Severity::Error, "blank-before-equals",
+              std::string(name) + " has a blank before \"=\", so it is not read and stays empty",
+              "write " + std::string(name) + "=\"...\" with no blank before \"=\"");
+          break;
+        }
+        from = found + 1;
+      }
+    }
+  }
+
+  void CheckRegistryEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
+    if (work.RegKey.empty()) return;  // clears the entry: nothing is read
+    const auto check = [&](const char* attribute, const char* const* names, std::size_t count,
+                           const char* example) {
+      std::size_t at = 0;
+      const std::string value = RawAttribute(tag, attribute, &at).value_or("");
+      const std::string fix = std::string("write ") + attribute + "=\"" + example +
+                              "\" (or another name, exactly in capitals)";
+      if (std::find(names, names + count, value) != names + count) return;
+      const auto number = requirements::ParseInt32(value, true);
+      const std::string rule = std::string("unknown-") + attribute;
+      if (value.empty())
+        Add(offset + at, Severity::Error, rule.c_str(),
+            std::string("the registry entry has no ") + attribute +
+                ", so the entry is never found",
+            fix);
+      else if (!number)
+        Add(offset + at, Severity::Error, rule.c_str(),
+            std::string(attribute) + " " + Quoted(value) + " is neither one of the " + attribute +
+                " names, written exactly in capitals, nor a number, so the entry is never found",
+            fix);
+      else if (std::string_view(attribute) == "root" &&
+               modCheck::RootName(*number) == std::to_string(*number))
+        Add(offset + at, Severity::Error, rule.c_str(),
+            "root " + value + " is not one of the five registry roots, so the entry is never "
+            "found",
+            fix);
+    };
+    check("root", kRootNames, std::size(kRootNames), "HKEY_LOCAL_MACHINE");
+    check("type", kTypeNames, std::size(kTypeNames), "REG_SZ");
+  }
+
+  void CheckTokens(std::size_t offset, const std::string& tag, const char* attribute) {
+    std::size_t at = 0;
+    const auto value = RawAttribute(tag, attribute, &at);
+    if (!value) return;
+    int known = 0;
+    for (std::size_t from = 0;;) {
+      const std::size_t open = value->find('%', from);
+      if (open == std::string::npos) break;
+      const std::size_t close = value->find('%', open + 1);
+      if (close == std::string::npos) break;
+      const std::string token = value->substr(open, close - open + 1);
+      const std::string upper = platform::LowerCase(token);
+      const bool isKnown = std::any_of(std::begin(kTokens), std::end(kTokens), [&](const char* t) {
+        return platform::LowerCase(t) == upper;
+      });
+      if (!isKnown && token.size() > 2 &&
+          token.find_first_of(" \\/:") == std::string::npos)
+        Add(offset + at, Severity::Warning, "unknown-token",
+            token + " in " + attribute + " is not a folder token, so it stays as written",
+            "use %ZANTRIXDIR%, %SYSTEMDIR% or %WINDIR%");
+      if (isKnown && ++known == 2)
+        Add(offset + at, Severity::Warning, "second-token",
+            "only the first folder token in " + std::string(attribute) + " is replaced; " + token +
+                " stays as written",
+            "write the second folder out in full, or split the value");
+      from = isKnown || token.size() <= 2 ? close + 1 : open + 1;
+    }
+  }
+
+  void CheckFileEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
+    CheckTokens(offset, tag, "dir");
+    std::size_t at = 0;
+    const auto dir = RawAttribute(tag, "dir", &at);
+    const std::string name = platform::TrimSpaces(work.FileName);
+    if (dir && !work.FileDir.empty() && work.FileDir.back() != '\\' && !name.empty() &&
+        name.front() != '\\' && platform::LowerCase(name) != "%regvalue%")
+      Add(offset + at, Severity::Error, "dir-without-backslash",
+          "dir " + Quoted(work.FileDir) + " does not end with a backslash, so the path is " +
+              Quoted(work.FileDir + work.FileName),
+          "end dir with a backslash: dir=\"" + *dir + "\\\"");
+    std::size_t vat = 0;
+    if (RawAttribute(tag, "version", &vat) && !work.FileVersion.empty() &&
+        !IsDottedNumbers(work.FileVersion))
+      Add(offset + vat, Severity::Error, "version-not-numbers",
+          "version " + Quoted(work.FileVersion) + " is not dotted decimal numbers, so no file "
+          "ever meets it",
+          "write the version as numbers, e.g. version=\"7.0.0.0\"");
+  }
+
+  void CheckRemedy(std::size_t offset, const std::string& tag, const Requirement& work) {
+    CheckTokens(offset, tag, "location");
+    std::size_t at = 0;
+    if (RawAttribute(tag, "source", &at) && work.RemedySource != "web" &&
+        platform::LowerCase(work.RemedySource) == "web")
+      Add(offset + at, Severity::Warning, "web-case",
+          "source " + Quoted(work.RemedySource) + " differs from \"web\" only in letter case, so "
+          "Acquire runs the location as an installer instead of opening it in the browser",
+          "write source=\"web\" in small letters");
+    if (work.RemedyLocation.empty())
+      Add(offset, Severity::Warning, "empty-location",
+          "the remedy has no location, so Acquire hands the shell nothing to open",
+          "give the remedy a location=\"...\"");
+  }
+
+  void CheckInherited(const Open& product, const Requirement& work) {
+    std::vector<std::string> kinds;
+    const Source* from = nullptr;
+    const auto inherits = [&](bool own, bool inEffect, const Source& source, const char* kind) {
+      if (own || !inEffect || !source.set) return;
+      kinds.push_back(kind);
+      if (!from) from = &source;
+    };
+    inherits(product.ownRegistry, !work.RegKey.empty(), registry_, "registry entry");
+    inherits(product.ownFile, !work.FileName.empty(), file_, "file entry");
+    inherits(product.ownRemedy, !work.RemedySource.empty() || !work.RemedyLocation.empty(),
+             remedy_, "remedy");
+    if (kinds.empty()) return;
+    std::string list = kinds[0];
+    for (std::size_t i = 1; i < kinds.size(); ++i)
+      list += (i + 1 == kinds.size() ? " or " : ", ") + kinds[i];
+    Add(product.offset, Severity::Warning, "inherited-fields",
+        "product " + Quoted(work.ProductName) + " has no " + list + " of its own and inherits " +
+            (kinds.size() == 1 ? "it" : "them") + " from " + Quoted(from->product) + " (line " +
+            std::to_string(LineOf(from->offset)) + ")",
+        "give the product its own entries, or empty ones (<registryEntry key=\"\"/>, "
+        "<fileEntry name=\"\"/>) to inherit nothing");
+  }
+
+  std::string_view bytes_;
+  std::vector<std::size_t> lineStarts_;
+  std::vector<Diagnostic> diagnostics_;
+  std::optional<Open> open_;
+  std::optional<Nameless> pendingNameless_;
+  Source registry_, file_, remedy_;
+  std::map<std::string, int> names_;
+  std::size_t lastEnd_ = 0;
+  int stored_ = 0;
+  bool tooMany_ = false;
+};
+
+}  // namespace
+
+std::vector<Diagnostic> Lint(std::string_view bytes) {
+  Watcher watcher(bytes);
+  std::vector<Requirement> list(2);
+  modCheck::ReadRequirementsText(bytes, list, &watcher);
+  return watcher.Finish();
+}
+
+const std::vector<std::string>& LintRules() {
+  static const std::vector<std::string> rules = {
+      "unclosed-product", "nameless-product",  "inherited-fields",      "gt-in-value",
+      "blank-before-equals", "single-quotes",  "unknown-root",          "unknown-type",
+      "regvalue-without-registry", "dir-without-backslash", "version-not-numbers",
+      "unknown-token",    "second-token",      "web-case",              "empty-location",
+      "duplicate-name",   "empty-file",        "too-many-products"};
+  return rules;
+}
+
+}  // namespace checktool

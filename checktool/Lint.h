@@ -1,0 +1,27 @@
+#pragma once
+// The traps of the requirements file, found by reading it exactly as the
+// checker does and watching what the reader makes of each tag.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace checktool {
+
+enum class Severity { Warning, Error };
+
+struct Diagnostic {
+  int line = 0, column = 0;  // 1-based; the column counts bytes
+  Severity severity = Severity::Warning;
+  std::string rule;     // stable name, e.g. "inherited-fields"
+  std::string message;  // what the checker will do
+  std::string fix;      // one line: what to write instead
+};
+
+// Every trap in the file's bytes (ANSI, as the checker reads them), in the
+// order of the file.
+std::vector<Diagnostic> Lint(std::string_view bytes);
+
+// The rules Lint knows, for --help and the README.
+const std::vector<std::string>& LintRules();
+
+}  // namespace checktool

@@ -1,0 +1,188 @@
+#include "checktool/RunReport.h"
+
+#include "checktool/Json.h"
+#include "checktool/ToolServices.h"
+#include "platform/services.h"
+#include "platform/text.h"
+#include "requirements/evidence.h"
+#include "requirements/modCheck.h"
+#include "resources/version.h"
+
+namespace checktool {
+namespace {
+
+using modCheck::Evidence;
+
+std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+std::string IsoTime(const platform::DateTime& t) {
+  return std::to_string(t.date.year) + "-" + TwoDigits(t.date.month) + "-" + TwoDigits(t.date.day) +
+         "T" + TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+std::string OneLine(std::string text) {
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+  return text;
+}
+
+const char* OutcomeName(modCheck::RegistryOutcome o) {
+  switch (o) {
+    case modCheck::RegistryOutcome::Read: return "read";
+    case modCheck::RegistryOutcome::InvalidRoot: return "invalidRoot";
+    case modCheck::RegistryOutcome::NoKey: return "noKey";
+    case modCheck::RegistryOutcome::NoValue: return "noValue";
+    case modCheck::RegistryOutcome::AccessDenied: return "accessDenied";
+    case modCheck::RegistryOutcome::OtherError: return "error";
+  }
+  return "error";
+}
+
+const char* MatchName(modCheck::DataMatch m) {
+  switch (m) {
+    case modCheck::DataMatch::AnyData: return "any";
+    case modCheck::DataMatch::Equal: return "equal";
+    case modCheck::DataMatch::Differs: return "differs";
+  }
+  return "any";
+}
+
+const char* PresenceName(modCheck::FilePresence p) {
+  switch (p) {
+    case modCheck::FilePresence::Present: return "present";
+    case modCheck::FilePresence::NoPath: return "noPath";
+    case modCheck::FilePresence::Absent: return "absent";
+    case modCheck::FilePresence::HiddenOrSystem: return "hiddenOrSystem";
+    case modCheck::FilePresence::Folder: return "folder";
+  }
+  return "absent";
+}
+
+const char* VersionOutcomeName(modCheck::VersionOutcome v) {
+  switch (v) {
+    case modCheck::VersionOutcome::NotLooked: return "notLooked";
+    case modCheck::VersionOutcome::NoneRequired: return "noneRequired";
+    case modCheck::VersionOutcome::Exact: return "exact";
+    case modCheck::VersionOutcome::AtLeast: return "atLeast";
+    case modCheck::VersionOutcome::Older: return "older";
+    case modCheck::VersionOutcome::NoVersionInfo: return "noVersionInfo";
+    case modCheck::VersionOutcome::RequiredNotNumbers: return "requiredNotNumbers";
+  }
+  return "notLooked";
+}
+
+const char* DeciderName(modCheck::Decider d) {
+  switch (d) {
+    case modCheck::Decider::Neither: return "neither";
+    case modCheck::Decider::Registry: return "registry";
+    case modCheck::Decider::File: return "file";
+  }
+  return "neither";
+}
+
+void WriteRegistry(JsonWriter& json, const modCheck::RegistryEvidence& r) {
+  json.BeginObject();
+  json.Key("root").String(modCheck::RootName(r.root));
+  json.Key("key").String(r.key);
+  json.Key("valueName").String(r.valueName);
+  json.Key("outcome").String(OutcomeName(r.outcome));
+  json.Key("status").Number(r.status);
+  if (r.outcome == modCheck::RegistryOutcome::Read) {
+    json.Key("text").String(r.text);
+    json.Key("type").String(modCheck::TypeName(r.type));
+  }
+  json.Key("expected").String(r.expected);
+  json.Key("match").String(MatchName(r.match));
+  json.Key("otherView");
+  if (r.inOtherView) {
+    json.BeginObject();
+    json.Key("bits").Number(r.otherViewBits);
+    json.Key("text").String(r.otherText);
+    json.Key("type").String(modCheck::TypeName(r.otherType));
+    json.EndObject();
+  } else {
+    json.Null();
+  }
+  json.EndObject();
+}
+
+void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
+  json.BeginObject();
+  json.Key("path").String(f.path);
+  json.Key("fromRegistry").Bool(f.fromRegistry);
+  json.Key("presence").String(PresenceName(f.presence));
+  json.Key("matched").String(f.matchedName);
+  json.Key("version");
+  if (f.hasVersion)
+    json.String(f.version);
+  else
+    json.Null();
+  json.Key("required").String(f.required);
+  json.Key("outcome").String(VersionOutcomeName(f.outcome));
+  json.EndObject();
+}
+
+}  // namespace
+
+RunReport RunChecksIn(const std::string& folder, bool json, const std::string& machine) {
+  RunReport report;
+  // The folder stands for the program's own; nothing may ask the user.
+  ToolServices services(folder);
+  modCheck::ProgramFolder = platform::WithTrailingBackslash(folder);
+  modCheck::ResetRequirements();
+  if (modCheck::ReadRequirements() != 0) {
+    report.status = 2;
+    report.error = "cannot read " + modCheck::ProgramFolder + "filespecs.xml: " +
+                   platform::TrimLineEnd(services.Shown());
+    return report;
+  }
+  modCheck::RunChecks();
+  const auto& requirements = modCheck::Requirements;
+  const std::size_t rows = requirements.size() - 1;
+  // As the check window counts: a list without products is all found.
+  bool allFound = rows == 1 && requirements[0].ProductName.empty();
+  if (!allFound) {
+    allFound = true;
+    for (std::size_t i = 0; i < rows; ++i) allFound = allFound && requirements[i].Found;
+  }
+  report.status = allFound ? 0 : 1;
+  if (!json) {
+    for (std::size_t i = 0; i < rows; ++i)
+      report.text += requirements[i].ProductName + " - " +
+                     OneLine(modCheck::Explain(modCheck::EvidenceFor(i))) + "\n";
+    return report;
+  }
+  JsonWriter out;
+  out.BeginObject();
+  out.Key("tool").String("preflect-check");
+  out.Key("version").String(ZANTRIX_VERSION_TEXT);
+  out.Key("time").String(IsoTime(platform::Os().clock->Now()));
+  out.Key("machine").String(machine);
+  out.Key("folder").String(folder);
+  out.Key("allFound").Bool(allFound);
+  out.Key("products").BeginArray();
+  for (std::size_t i = 0; i < rows; ++i) {
+    const Evidence& e = modCheck::EvidenceFor(i);
+    out.BeginObject();
+    out.Key("name").String(requirements[i].ProductName);
+    out.Key("found").Bool(requirements[i].Found);
+    out.Key("explanation").String(modCheck::Explain(e));
+    out.Key("decidedBy").String(DeciderName(e.decider));
+    out.Key("registry");
+    if (e.registry.ran)
+      WriteRegistry(out, e.registry);
+    else
+      out.Null();
+    out.Key("file");
+    if (e.file.ran)
+      WriteFile(out, e.file);
+    else
+      out.Null();
+    out.EndObject();
+  }
+  out.EndArray();
+  out.EndObject();
+  report.text = out.Text();
+  return report;
+}
+
+}  // namespace checktool

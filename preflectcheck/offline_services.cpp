@@ -1,0 +1,122 @@
+#include "preflectcheck/offline_services.h"
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+
+#include "platform/services.h"
+
+namespace checktool {
+namespace {
+
+// Windows-1252's characters 0x80 to 0x9F; 0 where it has none.
+constexpr char16_t k1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+class Cp1252 : public platform::CodePage {
+ public:
+  std::string ToAnsi(const std::string& utf8) override { return utf8; }  // never asked
+  std::string FromAnsi(const std::string& ansi) override {
+    std::string out;
+    for (const char ch : ansi) {
+      const auto c = static_cast<unsigned char>(ch);
+      const char16_t high = c >= 0x80 && c < 0xA0 ? k1252High[c - 0x80] : 0;
+      AppendUtf8(out, high ? high : c);
+    }
+    return out;
+  }
+};
+
+// What a buffer-filling call answers: the text's length, or the size it
+// needs when the buffer is too small.
+std::uint32_t Fill(std::string& buffer, const char* text) {
+  const std::size_t n = std::strlen(text);
+  if (n + 1 > buffer.size()) return static_cast<std::uint32_t>(n + 1);
+  std::memcpy(buffer.data(), text, n + 1);
+  return static_cast<std::uint32_t>(n);
+}
+
+class Placeholders : public platform::SystemFolders {
+ public:
+  platform::Status GetFolderPath(int, std::uint32_t, std::string&) override {
+    return platform::kErrorPathNotFound;
+  }
+  std::uint32_t GetTempPath(std::string&) override { return 0; }
+  std::uint32_t GetSystemDirectory(std::string& buffer) override {
+    return Fill(buffer, "<the Windows system folder>");
+  }
+  std::uint32_t GetWindowsDirectory(std::string& buffer) override {
+    return Fill(buffer, "<the Windows folder>");
+  }
+};
+
+class Tool : public platform::AppInfo {
+ public:
+  std::string Title() override { return "preflect-check"; }
+  platform::AppVersion Version() override { return {}; }
+  std::string FileDescription() override { return {}; }
+  std::string ExecutableFolder() override { return "<the program folder>"; }
+};
+
+class LocalClock : public platform::Clock {
+ public:
+  platform::Date Today() override { return Now().date; }
+  platform::DateTime Now() override {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, local.tm_hour, local.tm_min,
+            local.tm_sec};
+  }
+  std::string DateSeparator() override { return "/"; }
+  std::uint64_t Milliseconds() override {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+  }
+};
+
+class NoMessages : public platform::SystemMessages {
+ public:
+  std::string Describe(platform::Status) override { return {}; }
+};
+
+}  // namespace
+
+struct OfflineServices::Parts {
+  Cp1252 codePage;
+  Placeholders folders;
+  Tool app;
+  LocalClock clock;
+  NoMessages messages;
+  platform::Services previous = platform::Os();
+};
+
+OfflineServices::OfflineServices() : parts_(std::make_unique<Parts>()) {
+  platform::Services s;
+  s.codePage = &parts_->codePage;
+  s.folders = &parts_->folders;
+  s.app = &parts_->app;
+  s.clock = &parts_->clock;
+  s.messages = &parts_->messages;
+  platform::Install(s);
+}
+
+OfflineServices::~OfflineServices() { platform::Install(parts_->previous); }
+
+}  // namespace checktool

@@ -1,0 +1,169 @@
+// PreflectCheck.exe run against the same staged folders the check window's
+// GUI tests use: for each, the same found or missing per product as the
+// real check window shows (read from its Ctrl+C report), and the exit
+// status that says so; 2 when there is no requirements file.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/gui/driver.h"
+#include "tests/unit/json_schema.h"
+
+namespace {
+
+using Results = std::vector<std::pair<std::string, bool>>;
+
+const char* const kKey = "Software\\ZantrixGuiTool";
+
+std::string Product(const std::string& name, const std::string& entries) {
+  return "<product name=\"" + name + "\">" + entries + "</product>\r\n";
+}
+
+// The check window's rows, as its report lists them.
+Results FromReport(const std::string& report) {
+  Results rows;
+  std::size_t at = report.find("\r\n\r\n");
+  while (at != std::string::npos && at + 2 < report.size()) {
+    const std::size_t start = at + 2;
+    at = report.find("\r\n", start);
+    const std::string line = report.substr(start, at - start);
+    for (const auto& [mark, found] : {std::pair{" - Found: ", true}, std::pair{" - Missing: ", false}}) {
+      const std::size_t cut = line.find(mark);
+      if (cut != std::string::npos) {
+        rows.emplace_back(line.substr(0, cut), found);
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+class ToolGui : public ::testing::Test {
+ protected:
+  std::string stage = gui::MakeStage("tool");
+  std::string bin = gui::BinFolder();
+
+  ToolGui() {
+    for (const char* program : {"Preflect.exe", "Zantrix_Quillon.exe"}) gui::CopyInto(bin + "\\" + program, stage);
+    CreateDirectoryA((stage + "\\Installers").c_str(), nullptr);
+    gui::CopyInto(bin + "\\SetupFrameKit.exe", stage + "\\Installers");
+    gui::WriteText(stage + "\\version.xml.enc", "version=sprout\r\n");
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Edition", 0, REG_SZ, reinterpret_cast<const BYTE*>("Pro"), 4);
+    RegCloseKey(key);
+  }
+  ~ToolGui() override {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+    gui::RemoveTree(stage);
+  }
+
+  Results FromWindow() {
+    gui::Program preflect(stage + "\\Preflect.exe", stage);
+    HWND window = gui::WaitFor(
+        [&]() -> HWND {
+          for (HWND w : gui::TopWindows(preflect.pid()))
+            if (gui::Text(w) == "Zantrix Preflect" && gui::ClassName(w) != "#32770") return w;
+          return nullptr;
+        },
+        30000);
+    if (!window) return {};
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    std::string report;
+    gui::WaitFor(
+        [&]() -> HWND {
+          SetForegroundWindow(window);
+          gui::Press('C', false, true);
+          Sleep(200);
+          report = gui::ClipboardText();
+          return report.empty() ? nullptr : window;
+        },
+        10000);
+    preflect.Close(10000);
+    return FromReport(report);
+  }
+
+  Results FromTool(DWORD& status) {
+    const std::string json = gui::RunCapture(bin + "\\PreflectCheck.exe", "run --json \"" + stage + "\"",
+                                             bin, status);
+    Results rows;
+    try {
+      const jsontest::Value report = jsontest::Parser(json).Parse();
+      for (const jsontest::Value& p : report.Member("products")->items)
+        rows.emplace_back(p.Member("name")->text, p.Member("found")->boolean);
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "no JSON from the tool (" << e.what() << "): " << json;
+    }
+    return rows;
+  }
+};
+
+TEST_F(ToolGui, SameResultsAsTheCheckWindow) {
+  const std::string found =
+      Product("Common Controls", "<fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\" version=\"5.0.0.0\"/>");
+  const std::string installer =
+      Product("Frame Kit", "<fileEntry name=\"FrameKit.ini\" dir=\"%ZANTRIXDIR%\\Installers\\\"/>"
+                           "<remedy source=\"package\" location=\"%ZANTRIXDIR%\\Installers\\SetupFrameKit.exe\"/>");
+  std::string forty;
+  for (int i = 0; i < 40; ++i)
+    forty += Product("Product " + std::to_string(i),
+                     i % 2 == 0 ? "<fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\"/>"
+                                : "<fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>");
+  const std::string registry =
+      Product("Data differs", std::string("<registryEntry root=\"HKEY_CURRENT_USER\" key=\"") + kKey +
+                                  "\" value=\"Edition\" type=\"REG_SZ\" data=\"pro\"/><fileEntry name=\"\"/>") +
+      Product("Any data", std::string("<registryEntry root=\"HKEY_CURRENT_USER\" key=\"") + kKey +
+                              "\" value=\"Edition\" type=\"REG_SZ\" data=\"\"/>") +
+      Product("Neither", "<registryEntry key=\"\"/>");
+  const struct {
+    const char* name;
+    std::string products;
+  } folders[] = {{"some missing", found + installer},
+                 {"all found", found},
+                 {"forty rows", forty},
+                 {"web remedy", Product("Chart Viewer", "<fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
+                                                        "<remedy source=\"web\" location=\"http://www.zantrix.example/v.htm\"/>")},
+                 {"registry", registry}};
+  for (const auto& folder : folders) {
+    SCOPED_TRACE(folder.name);
+    gui::WriteText(stage + "\\filespecs.xml", "<systemSearch>\r\n" + folder.products + "</systemSearch>\r\n");
+    const Results window = FromWindow();
+    ASSERT_FALSE(window.empty()) << "no report from the check window";
+    DWORD status = 0;
+    EXPECT_EQ(FromTool(status), window);
+    bool allFound = true;
+    for (const auto& row : window) allFound = allFound && row.second;
+    EXPECT_EQ(status, allFound ? 0u : 1u);
+  }
+}
+
+TEST_F(ToolGui, ExitStatuses) {
+  DWORD status = 0;
+  gui::RunCapture(bin + "\\PreflectCheck.exe", "run \"" + stage + "\"", bin, status);
+  EXPECT_EQ(status, 2u) << "no requirements file";
+  gui::RunCapture(bin + "\\PreflectCheck.exe", "run a b", bin, status);
+  EXPECT_EQ(status, 3u) << "a usage error";
+  gui::WriteText(stage + "\\filespecs.xml", "<systemSearch></systemSearch>");
+  gui::RunCapture(bin + "\\PreflectCheck.exe", "run", stage, status);
+  EXPECT_EQ(status, 0u) << "a list without products is all found, in the current folder";
+  const std::string version = gui::RunCapture(bin + "\\PreflectCheck.exe", "--version", bin, status);
+  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(version.rfind("preflect-check ", 0), 0u) << version;
+  // All found, and still no date stamp: run writes nothing.
+  const char* const stampKey = "Software\\VB and VBA Program Settings\\zantrix\\Settings";
+  RegDeleteKeyA(HKEY_CURRENT_USER, stampKey);
+  gui::RunCapture(bin + "\\PreflectCheck.exe", "run \"" + stage + "\"", bin, status);
+  EXPECT_EQ(status, 0u);
+  HKEY key = nullptr;
+  EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, stampKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
+  if (key) RegCloseKey(key);
+}
+
+}  // namespace

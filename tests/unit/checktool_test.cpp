@@ -1,0 +1,250 @@
+// preflect-check: every lint rule on a file that has its trap and on one
+// that does not, explain on inheritance and tokens, the JSON of run against
+// its schema, and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "checktool/Cli.h"
+#include "checktool/ExplainFile.h"
+#include "checktool/Lint.h"
+#include "tests/doubles/fake_os.h"
+#include "tests/unit/json_schema.h"
+
+namespace {
+
+std::string ReadSource(const std::string& path) {
+  std::ifstream file(std::string(PREFLECT_SOURCE_DIR) + "/" + path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::vector<std::pair<int, std::string>> Found(const std::string& text) {
+  std::vector<std::pair<int, std::string>> found;
+  for (const auto& d : checktool::Lint(text)) found.emplace_back(d.line, d.rule);
+  return found;
+}
+
+// A file of products that set every entry themselves, so that none
+// inherits; `body` is the product (or products) under test.
+std::string File(const std::string& body) {
+  return "<systemSearch>\r\n" + body + "\r\n</systemSearch>\r\n";
+}
+std::string Product(const std::string& name, const std::string& entries) {
+  return "<product name=\"" + name + "\">" + entries + "</product>";
+}
+const std::string kNoRegistry = "<registryEntry key=\"\"/>";
+const std::string kNoFile = "<fileEntry name=\"\"/>";
+const std::string kRemedy = "<remedy source=\"web\" location=\"http://www.zantrix.example/\"/>";
+const std::string kRegistry =
+    "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"Software\\Z\" value=\"v\" type=\"REG_SZ\"/>";
+
+TEST(Lint, EveryTrapOnceAtItsLine) {
+  fakes::FakeOs os;
+  EXPECT_EQ(Found(ReadSource("tests/unit/data/every-trap.xml")),
+            (std::vector<std::pair<int, std::string>>{
+                {3, "inherited-fields"},     {4, "nameless-product"},
+                {5, "gt-in-value"},          {6, "blank-before-equals"},
+                {7, "single-quotes"},        {8, "unknown-root"},
+                {9, "unknown-type"},         {10, "regvalue-without-registry"},
+                {11, "dir-without-backslash"}, {12, "version-not-numbers"},
+                {13, "unknown-token"},       {14, "second-token"},
+                {15, "web-case"},            {16, "empty-location"},
+                {17, "duplicate-name"},      {18, "unclosed-product"}}));
+}
+
+// Each rule: a file with its trap, and the same file written as meant.
+TEST(Lint, EachRuleFiresOnItsTrapOnly) {
+  fakes::FakeOs os;
+  const std::string file = kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"C:\\Tools\\\"";
+  struct Case {
+    const char* rule;
+    std::string trap, meant;
+  };
+  const Case cases[] = {
+      {"inherited-fields", Product("A", kRegistry + kNoFile + kRemedy) + Product("B", ""),
+       Product("A", kRegistry + kNoFile + kRemedy) + Product("B", kNoRegistry + kNoFile + kRemedy)},
+      {"unclosed-product",
+       Product("B", kNoRegistry + kNoFile + kRemedy) + "<product name=\"A\">" + kNoRegistry + kNoFile + kRemedy,
+       Product("B", kNoRegistry + kNoFile + kRemedy) + Product("A", kNoRegistry + kNoFile + kRemedy)},
+      {"nameless-product",
+       "<product>" + kNoRegistry + kNoFile + kRemedy + "</product>" + Product("B", kNoRegistry + kNoFile + kRemedy),
+       Product("A", kNoRegistry + kNoFile + kRemedy) + Product("B", kNoRegistry + kNoFile + kRemedy)},
+      {"gt-in-value", Product("A", kNoRegistry + "<fileEntry name=\"a>b.dll\" dir=\"C:\\\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"ab.dll\" dir=\"C:\\\"/>" + kRemedy)},
+      {"blank-before-equals", Product("A", kNoRegistry + "<fileEntry name = \"a.dll\" dir=\"C:\\\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"C:\\\"/>" + kRemedy)},
+      {"single-quotes", Product("A", file + " version='1.0'/>" + kRemedy),
+       Product("A", file + " version=\"1.0\"/>" + kRemedy)},
+      {"unknown-root",
+       Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE \" key=\"K\" type=\"REG_SZ\"/>" + kNoFile + kRemedy),
+       Product("A", "<registryEntry root=\"-2147483646\" key=\"K\" type=\"REG_SZ\"/>" + kNoFile + kRemedy)},
+      {"unknown-type",
+       Product("A", "<registryEntry root=\"HKEY_USERS\" key=\"K\" type=\"Reg_Sz\"/>" + kNoFile + kRemedy),
+       Product("A", "<registryEntry root=\"HKEY_USERS\" key=\"K\" type=\"1\"/>" + kNoFile + kRemedy)},
+      {"regvalue-without-registry", Product("A", kNoRegistry + "<fileEntry name=\"%REGVALUE%\"/>" + kRemedy),
+       Product("A", kRegistry + "<fileEntry name=\" %regvalue% \"/>" + kRemedy)},
+      {"dir-without-backslash", Product("A", kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"%SYSTEMDIR%\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"%SYSTEMDIR%\\\"/>" + kRemedy)},
+      {"version-not-numbers", Product("A", file + " version=\"1..2\"/>" + kRemedy),
+       Product("A", file + " version=\"1.2\"/>" + kRemedy)},
+      {"unknown-token", Product("A", kNoRegistry + kNoFile + "<remedy source=\"x\" location=\"%TEMP%\\s.exe\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy source=\"x\" location=\"%windir%\\s.exe\"/>")},
+      {"second-token", Product("A", kNoRegistry + "<fileEntry name=\"a\" dir=\"%WINDIR%\\%SYSTEMDIR%\\\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a\" dir=\"%WINDIR%\\System32\\\"/>" + kRemedy)},
+      {"web-case", Product("A", kNoRegistry + kNoFile + "<remedy source=\"WEB\" location=\"http://x/\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\"/>")},
+      {"empty-location", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\"/>"),
+       Product("A", kNoRegistry + kNoFile + kRemedy)},
+      {"duplicate-name", Product("A", kNoRegistry + kNoFile + kRemedy) + Product("A", kNoRegistry + kNoFile + kRemedy),
+       Product("A", kNoRegistry + kNoFile + kRemedy) + Product("a", kNoRegistry + kNoFile + kRemedy)},
+      {"empty-file", "", Product("A", kNoRegistry + kNoFile + kRemedy)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rule);
+    const auto trap = Found(File(c.trap));
+    ASSERT_EQ(trap.size(), 1u) << File(c.trap);
+    EXPECT_EQ(trap[0].second, c.rule);
+    EXPECT_EQ(Found(File(c.meant)), (std::vector<std::pair<int, std::string>>{})) << File(c.meant);
+  }
+}
+
+TEST(Lint, MoreThan32767ProductsOnce) {
+  fakes::FakeOs os;
+  std::string body;
+  for (int i = 0; i < 32769; ++i)
+    body += Product("P" + std::to_string(i), kNoRegistry + kNoFile + kRemedy) + "\n";
+  const auto found = Found(File(body));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0], (std::pair<int, std::string>{32769, "too-many-products"}));
+}
+
+TEST(Lint, TheDemoFileIsClean) {
+  fakes::FakeOs os;
+  EXPECT_TRUE(Found(ReadSource("scripts/demo-folder/filespecs.xml")).empty());
+}
+
+TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
+  fakes::FakeOs os;
+  const std::string text = checktool::ExplainFile(
+      "<systemSearch>\n"
+      "<product name=\"A\"><registryEntry root=\"HKEY_CURRENT_USER\" key=\"K\" value=\"v\" "
+      "type=\"REG_SZ\"/>\n"
+      "<fileEntry name=\"a.dll\" dir=\"%SYSTEMDIR%\\\" version=\"2.0\"/></product>\n"
+      "<product name=\"B\"><remedy source=\"web\" location=\"%ZANTRIXDIR%\\%WINDIR%\"/></product>\n"
+      "</systemSearch>\n");
+  // Columns aside: blanks between the parts count as one.
+  const auto squeeze = [](std::string t) {
+    std::string out;
+    for (const char c : t)
+      if (c != ' ' || out.empty() || out.back() != ' ') out += c;
+    return out;
+  };
+  const std::string squeezed = squeeze(text);
+  for (const char* line : {
+           "1. \"A\", product tag at line 2",
+           " registry root HKEY_CURRENT_USER line 2",
+           " file folder \"C:\\windows\\system32\\\" line 3",
+           "2. \"B\", product tag at line 4",
+           " file name \"a.dll\" line 3, inherited from \"A\"",
+           " remedy location \"C:\\Program Files\\Zantrix\\Preflect\\%WINDIR%\" line 4",
+           " tested by: the registry and the file (the file decides)"})
+    EXPECT_NE(squeezed.find(std::string(line) + "\n"), std::string::npos) << line << "\nin:\n" << text;
+}
+
+struct Cli : ::testing::Test {
+  fakes::FakeOs os;
+  std::ostringstream out, err;
+  checktool::Io io{out, err};
+  std::map<std::string, std::string> files;
+  const std::string folder = "C:\\Program Files\\Zantrix\\Preflect";
+
+  Cli() {
+    io.machine = "TESTPC";
+    io.currentFolder = folder;
+    io.readFile = [this](const std::string& path) -> std::optional<std::string> {
+      const auto it = files.find(path);
+      if (it == files.end()) return std::nullopt;
+      return it->second;
+    };
+    os.files.AddFile(folder + "\\have.dll", "MZ");
+    os.versions.Set(folder + "\\have.dll", 6, 1, 2, 3);
+  }
+  int Run(const std::vector<std::string>& args) {
+    out.str("");
+    err.str("");
+    return checktool::Main(args, io);
+  }
+};
+
+TEST_F(Cli, ExitStatuses) {
+  files["clean.xml"] = File(Product("A", kNoRegistry + kNoFile + kRemedy));
+  files["warned.xml"] = File(Product("A", kNoRegistry + kNoFile + "<remedy source=\"Web\"/>"));
+  files["broken.xml"] = File(Product("A", kNoRegistry + "<fileEntry name=\"%REGVALUE%\"/>" + kRemedy));
+  const std::string have = Product("Have", kNoRegistry + "<fileEntry name=\"have.dll\" dir=\"%ZANTRIXDIR%\\\" version=\"6.0\"/>" + kRemedy);
+  const std::string lack = Product("Lack", kNoRegistry + "<fileEntry name=\"lack.dll\" dir=\"%ZANTRIXDIR%\\\"/>" + kRemedy);
+  struct Case {
+    std::vector<std::string> args;
+    std::string specs;  // the program folder's filespecs.xml; empty: none
+    bool canRun;
+    int status;
+  };
+  const Case cases[] = {
+      {{"lint", "clean.xml"}, "", false, 0},          {{"lint", "warned.xml"}, "", false, 0},
+      {{"lint", "--werror", "warned.xml"}, "", false, 1}, {{"lint", "broken.xml"}, "", false, 1},
+      {{"lint", "missing.xml"}, "", false, 2},        {{"explain", "missing.xml"}, "", false, 2},
+      {{"lint"}, "", false, 3},                       {{"frobnicate"}, "", false, 3},
+      {{"lint", "--colour", "clean.xml"}, "", false, 3}, {{}, "", false, 3},
+      {{"run"}, File(have), false, 3},                {{"run"}, File(have), true, 0},
+      {{"run", "--json", folder}, File(have + lack), true, 1}, {{"run"}, "", true, 2},
+      {{"run", "a", "b"}, File(have), true, 3},       {{"--help"}, "", false, 0},
+      {{"--version"}, "", false, 0},
+  };
+  for (const Case& c : cases) {
+    std::string name;
+    for (const std::string& a : c.args) name += a + " ";
+    SCOPED_TRACE(name);
+    if (c.specs.empty())
+      os.files.DeleteFile(folder + "\\filespecs.xml");
+    else
+      os.files.AddFile(folder + "\\filespecs.xml", c.specs);
+    io.canRun = c.canRun;
+    EXPECT_EQ(Run(c.args), c.status) << err.str();
+    if (c.status >= 2) {
+      EXPECT_FALSE(err.str().empty()) << "says why on standard error";
+    }
+  }
+  EXPECT_TRUE(os.messageBoxes.shown.empty()) << "run never asks";
+  EXPECT_FALSE(os.registry.Get(platform::kHkeyCurrentUser,
+                               "Software\\VB and VBA Program Settings\\zantrix\\Settings", "syscheck"))
+      << "run writes no date stamp";
+}
+
+TEST_F(Cli, RunJsonFollowsItsSchema) {
+  os.registry.PutString(platform::kHkeyCurrentUser, "Software\\Z", "v", "1.0");
+  os.registry.PutOtherView(platform::kHkeyLocalMachine, "Software\\W", "v", platform::kRegSz,
+                           std::string("x\0", 2));
+  os.files.AddFile(folder + "\\filespecs.xml",
+                   File(Product("Registry", kRegistry + kNoFile + kRemedy) +
+                        Product("Other view", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"Software\\W\" value=\"v\" type=\"REG_SZ\"/>" + kNoFile + kRemedy) +
+                        Product("File", kNoRegistry + "<fileEntry name=\"have.dll\" dir=\"%ZANTRIXDIR%\\\" version=\"7.0\"/>" + kRemedy) +
+                        Product("Neither", kNoRegistry + kNoFile + kRemedy)));
+  io.canRun = true;
+  ASSERT_EQ(Run({"run", "--json"}), 1);
+  const jsontest::Value report = jsontest::Parser(out.str()).Parse();
+  const jsontest::Value schema = jsontest::Parser(ReadSource("docs/preflect-check-run.schema.json")).Parse();
+  std::vector<std::string> problems;
+  jsontest::Validate(report, schema, schema, "$", problems);
+  EXPECT_EQ(problems, std::vector<std::string>{}) << out.str();
+  const auto& products = report.Member("products")->items;
+  ASSERT_EQ(products.size(), 4u);
+  const bool found[] = {true, false, false, false};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(products[i].Member("found")->boolean, found[i]) << i;
+  EXPECT_EQ(products[1].Member("registry")->Member("otherView")->Member("text")->text, "x");
+  EXPECT_EQ(products[2].Member("file")->Member("outcome")->text, "older");
+  EXPECT_EQ(report.Member("machine")->text, "TESTPC");
+  EXPECT_EQ(report.Member("time")->text, "2026-12-08T14:05:09");
+}
+
+}  // namespace
