@@ -62,14 +62,18 @@ std::string Coloured(const Io& io, const char* code, const std::string& text) {
   return io.colour ? std::string("\x1b[") + code + "m" + text + "\x1b[0m" : text;
 }
 
+// The file's bytes; says so on standard error when it cannot be read.
+auto ReadOrSay(Io& io, const std::string& file) {
+  auto bytes = io.readFile(file);
+  if (!bytes) io.err << "preflect-check: cannot read " << file << "\n";
+  return bytes;
+}
+
 int Lint(Io& io, const Options& o) {
   if (o.operands.size() != 1) return Usage(io, "lint takes one FILE");
   const std::string& file = o.operands[0];
-  const auto bytes = io.readFile(file);
-  if (!bytes) {
-    io.err << "preflect-check: cannot read " << file << "\n";
-    return 2;
-  }
+  const auto bytes = ReadOrSay(io, file);
+  if (!bytes) return 2;
   // %ZANTRIXDIR% is the folder the file lies in, as it is for the checker.
   const ToolServices services(FolderOf(file, io.currentFolder));
   const std::vector<Diagnostic> found = checktool::Lint(*bytes);
@@ -108,11 +112,8 @@ int Explain(Io& io, const Options& o) {
   if (o.operands.size() != 1) return Usage(io, "explain takes one FILE");
   if (o.json || o.werror) return Usage(io, "explain takes no options");
   const std::string& file = o.operands[0];
-  const auto bytes = io.readFile(file);
-  if (!bytes) {
-    io.err << "preflect-check: cannot read " << file << "\n";
-    return 2;
-  }
+  const auto bytes = ReadOrSay(io, file);
+  if (!bytes) return 2;
   const ToolServices services(FolderOf(file, io.currentFolder));
   io.out << ExplainFile(*bytes);
   return 0;

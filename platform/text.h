@@ -23,4 +23,9 @@ std::string TrimLineEnd(std::string text);
 // Appends one backslash unless the text already ends with one.
 std::string WithTrailingBackslash(std::string text);
 
+// Windows-1252, the code page the console tool and the test doubles assume
+// where no real system answers. Characters it cannot hold become '?'.
+std::string Windows1252ToUtf8(std::string_view ansi);
+std::string Utf8ToWindows1252(std::string_view utf8);
+
 }  // namespace platform

@@ -432,63 +432,12 @@ std::string FakeSystemMessages::Describe(Status status) {
 
 // ---- code page 1252 ----------------------------------------------------
 
-namespace {
-// 0x80..0x9F of Windows-1252; 0 where the code page has no character.
-constexpr char16_t k1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-}  // namespace
-
 std::string FakeCodePage::ToAnsi(const std::string& utf8) {
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    char32_t cp = c;
-    std::size_t len = 1;
-    if (c >= 0xF0) { len = 4; cp = c & 0x07; }
-    else if (c >= 0xE0) { len = 3; cp = c & 0x0F; }
-    else if (c >= 0xC0) { len = 2; cp = c & 0x1F; }
-    for (std::size_t k = 1; k < len && i + k < utf8.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    i += len;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    char mapped = '?';
-    for (int k = 0; k < 32; ++k)
-      if (k1252High[k] != 0 && k1252High[k] == cp) mapped = static_cast<char>(0x80 + k);
-    out += mapped;
-  }
-  return out;
+  return platform::Utf8ToWindows1252(utf8);
 }
 
 std::string FakeCodePage::FromAnsi(const std::string& ansi) {
-  std::string out;
-  for (const char ch : ansi) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x80 && c < 0xA0) {
-      const char16_t cp = k1252High[c - 0x80];
-      AppendUtf8(out, cp ? cp : c);
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
-  return out;
+  return platform::Windows1252ToUtf8(ansi);
 }
 
 // ---- all of them -------------------------------------------------------

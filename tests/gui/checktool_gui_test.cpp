@@ -72,20 +72,7 @@ class ToolGui : public ::testing::Test {
         },
         30000);
     if (!window) return {};
-    if (OpenClipboard(nullptr)) {
-      EmptyClipboard();
-      CloseClipboard();
-    }
-    std::string report;
-    gui::WaitFor(
-        [&]() -> HWND {
-          SetForegroundWindow(window);
-          gui::Press('C', false, true);
-          Sleep(200);
-          report = gui::ClipboardText();
-          return report.empty() ? nullptr : window;
-        },
-        10000);
+    const std::string report = gui::CopyReport(window);
     preflect.Close(10000);
     return FromReport(report);
   }

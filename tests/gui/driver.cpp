@@ -291,6 +291,24 @@ std::string ClipboardText() {
   return text;
 }
 
+std::string CopyReport(HWND window) {
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
+  std::string report;
+  WaitFor(
+      [&]() -> HWND {
+        SetForegroundWindow(window);
+        Press('C', false, true);
+        Sleep(200);
+        report = ClipboardText();
+        return report.empty() ? nullptr : window;
+      },
+      10000);
+  return report;
+}
+
 bool SystemHasAccessibleObjects() {
   static const bool has = [] {
     const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;

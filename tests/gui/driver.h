@@ -69,6 +69,9 @@ void Press(WORD key, bool shift = false, bool ctrl = false);
 HWND FocusOf(HWND window);
 // Text the clipboard holds (CF_TEXT); empty when none.
 std::string ClipboardText();
+// Empties the clipboard, presses Ctrl+C in `window` until it fills and
+// returns what it holds; empty when nothing came within ten seconds.
+std::string CopyReport(HWND window);
 
 // Whether the system gives screen readers accessible objects: not 64-bit
 // Wine 8, whose oleacc makes and marshals none, so what a screen reader

@@ -191,31 +191,13 @@ class EvidenceGui : public ::testing::Test {
         EXPECT_EQ(seen.description, why);
       }
     }
-    const std::string report = CopyReport(window);
+    const std::string report = gui::CopyReport(window);
     for (const auto& [product, why] : rows) {
       std::string line = why;
       for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
       EXPECT_NE(report.find("\r\n" + product + " - " + line + "\r\n"), std::string::npos)
           << product << " in:\n" << report;
     }
-  }
-
-  static std::string CopyReport(HWND window) {
-    if (OpenClipboard(nullptr)) {
-      EmptyClipboard();
-      CloseClipboard();
-    }
-    std::string report;
-    gui::WaitFor(
-        [&]() -> HWND {
-          SetForegroundWindow(window);
-          gui::Press('C', false, true);
-          Sleep(200);
-          report = gui::ClipboardText();
-          return report.empty() ? nullptr : window;
-        },
-        10000);
-    return report;
   }
 };
 
@@ -294,7 +276,7 @@ TEST_F(EvidenceGui, FileReasonsAndTheReport) {
        {"No version information",
         "Missing: " + dir + "plain.dll has no version information; 1.0 or later is needed."}});
 
-  const std::string report = CopyReport(window);
+  const std::string report = gui::CopyReport(window);
   EXPECT_EQ(report.rfind("Zantrix Preflect ", 0), 0u) << report;
   EXPECT_NE(report.find("\r\nChecked on: "), std::string::npos);
   EXPECT_NE(report.find("\r\nProgram folder: " + stage + "\r\n"), std::string::npos) << report;
