@@ -6,7 +6,8 @@
 
    floor.exe LIST, where each line of LIST is one product:
      R <key below HKEY_CURRENT_USER>|<value name>
-     F <full path of a file whose version is read> */
+     F <full path of a file that is searched for and whose version is read>
+     S <full path of a file that is only searched for> */
 #include <windows.h>
 
 #include <stdio.h>
@@ -35,12 +36,17 @@ static void ReadValue(char* line) {
   RegCloseKey(key);
 }
 
-static void ReadVersion(const char* path) {
+static int Search(const char* path) {
   WIN32_FIND_DATAA found;
-  DWORD handle = 0, size;
   HANDLE search = FindFirstFileA(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  if (search == INVALID_HANDLE_VALUE) return 0;
   FindClose(search);
+  return 1;
+}
+
+static void ReadVersion(const char* path) {
+  DWORD handle = 0, size;
+  if (!Search(path)) return;
   size = GetFileVersionInfoSizeA(path, &handle);
   if (size > 0) {
     void* data = HeapAlloc(GetProcessHeap(), 0, size);
@@ -81,6 +87,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int sh
     line[strcspn(line, "\r\n")] = '\0';
     if (line[0] == 'R') ReadValue(line + 2);
     if (line[0] == 'F') ReadVersion(line + 2);
+    if (line[0] == 'S') Search(line + 2);
   }
   if (list) fclose(list);
   DestroyWindow(progress);
