@@ -42,7 +42,6 @@ void DesignLine(platform::Control& line, platform::Color color, int pixels, doub
   line.SetLine(x1, y1, x2, y2);
 }
 
-
 std::string HexByte(unsigned char byte) {
   static const char digits[] = "0123456789ABCDEF";
   return {digits[byte >> 4], digits[byte & 0xF]};

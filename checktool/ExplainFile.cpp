@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "checktool/FileText.h"
 #include "platform/text.h"
 #include "requirements/evidence.h"
 #include "requirements/reader.h"
@@ -64,23 +65,6 @@ class Recorder : public modCheck::ReadObserver {
   std::vector<Stored> stored_;
 };
 
-class Lines {
- public:
-  explicit Lines(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-      if (bytes[i] == '\n') starts_.push_back(i + 1);
-  }
-  int Of(std::size_t offset) const {
-    return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
-                            starts_.begin()) +
-           1;
-  }
-
- private:
-  std::vector<std::size_t> starts_;
-};
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
@@ -97,10 +81,10 @@ std::string ExplainFile(std::string_view bytes) {
     const Requirement& r = p.record;
     text += std::to_string(++row) + ". " +
             (r.ProductName.empty() ? std::string("(no name)") : Quoted(r.ProductName)) +
-            ", product tag at line " + std::to_string(lines.Of(p.offset)) + "\n";
+            ", product tag at line " + std::to_string(lines.LineOf(p.offset)) + "\n";
     const auto where = [&](const SetBy& by) {
       if (!by.set) return std::string("never set");
-      const std::string line = "line " + std::to_string(lines.Of(by.offset));
+      const std::string line = "line " + std::to_string(lines.LineOf(by.offset));
       return by.product == p.number ? line
                                     : line + ", inherited from " + Quoted(recorder.NameOf(by.product));
     };

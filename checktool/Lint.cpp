@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "checktool/FileText.h"
 #include "platform/services.h"
 #include "platform/text.h"
 #include "requirements/evidence.h"
@@ -17,10 +18,6 @@ namespace {
 using modCheck::Requirement;
 using modCheck::TagKind;
 
-const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                  "HKEY_USERS", "HKEY_CURRENT_CONFIG"};
-const char* const kTypeNames[] = {"REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD",
-                                  "REG_MULTI_SZ"};
 const char* const kTokens[] = {"%ZANTRIXDIR%", "%SYSTEMDIR%", "%WINDIR%"};
 
 // An attribute's value as the reader cuts it, before any token is
@@ -56,14 +53,9 @@ bool IsDottedNumbers(const std::string& text) {
   return true;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
 class Watcher : public modCheck::ReadObserver {
  public:
-  explicit Watcher(std::string_view bytes) : bytes_(bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-      if (bytes[i] == '\n') lineStarts_.push_back(i + 1);
-  }
+  explicit Watcher(std::string_view bytes) : lines_(bytes) {}
 
   void OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
              const Requirement& work) override {
@@ -119,7 +111,7 @@ class Watcher : public modCheck::ReadObserver {
     if (pendingNameless_ && pendingNameless_->index == index)
       Add(pendingNameless_->offset, Severity::Error, "nameless-product",
           "a product without a name is overwritten by the next one, " + Quoted(work.ProductName) +
-              " (line " + std::to_string(LineOf(product.offset)) + ")",
+              " (line " + std::to_string(lines_.LineOf(product.offset)) + ")",
           "give it a name=\"...\"");
     pendingNameless_.reset();
     if (work.ProductName.empty()) pendingNameless_ = Nameless{index, product.offset};
@@ -139,7 +131,7 @@ class Watcher : public modCheck::ReadObserver {
                 std::to_string(seen->second) + "); the window shows two rows of that name",
             "give each product a name of its own");
       else
-        names_[work.ProductName] = LineOf(product.offset);
+        names_[work.ProductName] = lines_.LineOf(product.offset);
     }
     lastEnd_ = product.offset;
   }
@@ -182,17 +174,9 @@ class Watcher : public modCheck::ReadObserver {
     bool set = false;
   };
 
-  int LineOf(std::size_t offset) const {
-    return static_cast<int>(std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset) -
-                            lineStarts_.begin()) +
-           1;
-  }
-
   void Add(std::size_t offset, Severity severity, const char* rule, std::string message,
            std::string fix) {
-    const int line = LineOf(offset);
-    const std::size_t start = line == 1 ? 0 : lineStarts_[static_cast<std::size_t>(line - 2)];
-    diagnostics_.push_back({line, static_cast<int>(offset - start) + 1, severity, rule,
+    diagnostics_.push_back({lines_.LineOf(offset), lines_.ColumnOf(offset), severity, rule,
                             std::move(message), std::move(fix)});
   }
 
@@ -242,13 +226,14 @@ class Watcher : public modCheck::ReadObserver {
 
   void CheckRegistryEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
     if (work.RegKey.empty()) return;  // clears the entry: nothing is read
-    const auto check = [&](const char* attribute, const char* const* names, std::size_t count,
-                           const char* example) {
+    const auto check = [&](const char* attribute, const auto& names, const char* example) {
       std::size_t at = 0;
       const std::string value = RawAttribute(tag, attribute, &at).value_or("");
       const std::string fix = std::string("write ") + attribute + "=\"" + example +
                               "\" (or another name, exactly in capitals)";
-      if (std::find(names, names + count, value) != names + count) return;
+      if (std::any_of(names.begin(), names.end(),
+                      [&](const modCheck::NamedNumber& n) { return n.name == value; }))
+        return;
       const auto number = requirements::ParseInt32(value, true);
       const std::string rule = std::string("unknown-") + attribute;
       if (value.empty())
@@ -268,8 +253,8 @@ class Watcher : public modCheck::ReadObserver {
             "found",
             fix);
     };
-    check("root", kRootNames, std::size(kRootNames), "HKEY_LOCAL_MACHINE");
-    check("type", kTypeNames, std::size(kTypeNames), "REG_SZ");
+    check("root", modCheck::kRootNames, "HKEY_LOCAL_MACHINE");
+    check("type", modCheck::kTypeNames, "REG_SZ");
   }
 
   void CheckTokens(std::size_t offset, const std::string& tag, const char* attribute) {
@@ -283,9 +268,9 @@ class Watcher : public modCheck::ReadObserver {
       const std::size_t close = value->find('%', open + 1);
       if (close == std::string::npos) break;
       const std::string token = value->substr(open, close - open + 1);
-      const std::string upper = platform::LowerCase(token);
+      const std::string lower = platform::LowerCase(token);
       const bool isKnown = std::any_of(std::begin(kTokens), std::end(kTokens), [&](const char* t) {
-        return platform::LowerCase(t) == upper;
+        return platform::LowerCase(t) == lower;
       });
       if (!isKnown && token.size() > 2 &&
           token.find_first_of(" \\/:") == std::string::npos)
@@ -355,13 +340,12 @@ class Watcher : public modCheck::ReadObserver {
     Add(product.offset, Severity::Warning, "inherited-fields",
         "product " + Quoted(work.ProductName) + " has no " + list + " of its own and inherits " +
             (kinds.size() == 1 ? "it" : "them") + " from " + Quoted(from->product) + " (line " +
-            std::to_string(LineOf(from->offset)) + ")",
+            std::to_string(lines_.LineOf(from->offset)) + ")",
         "give the product its own entries, or empty ones (<registryEntry key=\"\"/>, "
         "<fileEntry name=\"\"/>) to inherit nothing");
   }
 
-  std::string_view bytes_;
-  std::vector<std::size_t> lineStarts_;
+  Lines lines_;
   std::vector<Diagnostic> diagnostics_;
   std::optional<Open> open_;
   std::optional<Nameless> pendingNameless_;

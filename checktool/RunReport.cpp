@@ -1,5 +1,7 @@
 #include "checktool/RunReport.h"
 
+#include <algorithm>
+
 #include "checktool/Json.h"
 #include "checktool/ToolServices.h"
 #include "platform/services.h"
@@ -12,18 +14,6 @@ namespace checktool {
 namespace {
 
 using modCheck::Evidence;
-
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
-
-std::string IsoTime(const platform::DateTime& t) {
-  return std::to_string(t.date.year) + "-" + TwoDigits(t.date.month) + "-" + TwoDigits(t.date.day) +
-         "T" + TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
-}
-
-std::string OneLine(std::string text) {
-  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
-  return text;
-}
 
 const char* OutcomeName(modCheck::RegistryOutcome o) {
   switch (o) {
@@ -139,23 +129,20 @@ RunReport RunChecksIn(const std::string& folder, bool json, const std::string& m
   const auto& requirements = modCheck::Requirements;
   const std::size_t rows = requirements.size() - 1;
   // As the check window counts: a list without products is all found.
-  bool allFound = rows == 1 && requirements[0].ProductName.empty();
-  if (!allFound) {
-    allFound = true;
-    for (std::size_t i = 0; i < rows; ++i) allFound = allFound && requirements[i].Found;
-  }
+  const bool allFound =
+      modCheck::NamesNoProducts() ||
+      std::all_of(requirements.begin(), requirements.end() - 1,
+                  [](const modCheck::Requirement& r) { return r.Found; });
   report.status = allFound ? 0 : 1;
   if (!json) {
-    for (std::size_t i = 0; i < rows; ++i)
-      report.text += requirements[i].ProductName + " - " +
-                     OneLine(modCheck::Explain(modCheck::EvidenceFor(i))) + "\n";
+    for (std::size_t i = 0; i < rows; ++i) report.text += modCheck::ReportLine(i) + "\n";
     return report;
   }
   JsonWriter out;
   out.BeginObject();
   out.Key("tool").String("preflect-check");
   out.Key("version").String(ZANTRIX_VERSION_TEXT);
-  out.Key("time").String(IsoTime(platform::Os().clock->Now()));
+  out.Key("time").String(platform::FormatDateTime(platform::Os().clock->Now(), 'T'));
   out.Key("machine").String(machine);
   out.Key("folder").String(folder);
   out.Key("allFound").Bool(allFound);

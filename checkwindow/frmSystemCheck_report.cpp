@@ -3,6 +3,7 @@
 #include "checkwindow/ShellLaunch.h"
 #include "checkwindow/frmSystemCheck.h"
 #include "platform/services.h"
+#include "platform/text.h"
 #include "requirements/evidence.h"
 #include "requirements/modCheck.h"
 
@@ -16,8 +17,6 @@ std::string RemedyAction(const modCheck::Requirement& entry) {
     return "Acquire opens " + entry.RemedyLocation + " in your web browser.";
   return "Acquire runs " + entry.RemedyLocation + ".";
 }
-
-std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
 
 }  // namespace
 
@@ -37,24 +36,15 @@ void frmSystemCheck::ExplainRow(int i) {
 std::string frmSystemCheck::Report() const {
   const auto& os = platform::Os();
   const platform::AppVersion v = os.app->Version();
-  const platform::DateTime now = os.clock->Now();
   std::string text = os.app->Title() + " " + std::to_string(v.major) + "." +
                      std::to_string(v.minor) + " Build " + std::to_string(v.revision) + "\r\n";
-  text += "Checked on: " + std::to_string(now.date.year) + "-" + TwoDigits(now.date.month) + "-" +
-          TwoDigits(now.date.day) + " " + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" +
-          TwoDigits(now.second) + "\r\n";
+  text += "Checked on: " + platform::FormatDateTime(os.clock->Now(), ' ') + "\r\n";
   text += "Program folder: " + shell_launch::ProgramFolder() + "\r\n";
   text += "Data folder: " + DataFolder_ + "\r\n\r\n";
-  const auto& requirements = modCheck::Requirements;
   if (rowsShown_ == 0) return text + "The requirements file could not be read.\r\n";
-  if (rowsShown_ == 1 && requirements[0].ProductName.empty())
-    return text + "The requirements file names no products.\r\n";
-  for (int i = 0; i < rowsShown_; ++i) {
-    std::string why = modCheck::Explain(modCheck::EvidenceFor(static_cast<std::size_t>(i)));
-    // One line a row: the explanation's own lines run on.
-    for (std::size_t at; (at = why.find("\r\n")) != std::string::npos;) why.replace(at, 2, " ");
-    text += requirements[static_cast<std::size_t>(i)].ProductName + " - " + why + "\r\n";
-  }
+  if (modCheck::NamesNoProducts()) return text + "The requirements file names no products.\r\n";
+  for (int i = 0; i < rowsShown_; ++i)
+    text += modCheck::ReportLine(static_cast<std::size_t>(i)) + "\r\n";
   return text;
 }
 

@@ -55,7 +55,7 @@ void frmSystemCheck::ShowResults() {
   const bool fits = platform::GrowHeightUntil(
       *this, cmdPerform->Top() + cmdPerform->Height() + 25, FitSteps::WhileShort);
 
-  const bool allFound = found == rows || (rows == 1 && (*lblDisplayName)[0].Caption().empty());
+  const bool allFound = found == rows || modCheck::NamesNoProducts();
   if (!allFound) {
     lblNote->SetCaption("Look below for the search results!  You are missing " +
                         std::to_string(rows - found) + " required components.");

@@ -59,6 +59,12 @@ std::string WithTrailingBackslash(std::string text) {
   return text;
 }
 
+std::string FormatDateTime(const DateTime& when, char between) {
+  const auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  return std::to_string(when.date.year) + "-" + two(when.date.month) + "-" + two(when.date.day) +
+         between + two(when.hour) + ":" + two(when.minute) + ":" + two(when.second);
+}
+
 namespace {
 // 0x80..0x9F of Windows-1252; 0 where the code page has no character.
 constexpr char16_t k1252High[32] = {

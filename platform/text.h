@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/app.h"
+
 namespace platform {
 
 // Lower case for ASCII and the Latin-1 letters, the comparisons the
@@ -22,6 +24,9 @@ std::string TrimLineEnd(std::string text);
 
 // Appends one backslash unless the text already ends with one.
 std::string WithTrailingBackslash(std::string text);
+
+// "2026-12-09 14:05:09", with `between` between the date and the time.
+std::string FormatDateTime(const DateTime& when, char between);
 
 // Windows-1252, the code page the console tool and the test doubles assume
 // where no real system answers. Characters it cannot hold become '?'.

@@ -2,6 +2,8 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "requirements/modCheck.h"
+#include "requirements/reader.h"
 
 namespace modCheck {
 
@@ -134,27 +136,26 @@ std::string Explain(const Evidence& e) {
   return text;
 }
 
+std::string ReportLine(std::size_t index) {
+  std::string why = Explain(EvidenceFor(index));
+  for (std::size_t at; (at = why.find("\r\n")) != std::string::npos;) why.replace(at, 2, " ");
+  return Requirements[index].ProductName + " - " + why;
+}
+
 std::string RootName(std::int32_t root) {
-  switch (root) {
-    case platform::kHkeyClassesRoot: return "HKEY_CLASSES_ROOT";
-    case platform::kHkeyCurrentUser: return "HKEY_CURRENT_USER";
-    case platform::kHkeyLocalMachine: return "HKEY_LOCAL_MACHINE";
-    case platform::kHkeyUsers: return "HKEY_USERS";
-    case platform::kHkeyCurrentConfig: return "HKEY_CURRENT_CONFIG";
-    default: return std::to_string(root);
-  }
+  for (const NamedNumber& name : kRootNames)
+    if (name.number == root) return std::string(name.name);
+  return std::to_string(root);
 }
 
 std::string TypeName(std::uint32_t type) {
+  for (const NamedNumber& name : kTypeNames)
+    if (name.number == type) return std::string(name.name);
+  // Types a value may have though no requirements file names them.
   switch (type) {
     case 0: return "REG_NONE";
-    case platform::kRegSz: return "REG_SZ";
-    case platform::kRegExpandSz: return "REG_EXPAND_SZ";
-    case platform::kRegBinary: return "REG_BINARY";
-    case platform::kRegDword: return "REG_DWORD";
     case 5: return "REG_DWORD_BIG_ENDIAN";
     case 6: return "REG_LINK";
-    case platform::kRegMultiSz: return "REG_MULTI_SZ";
     case 11: return "REG_QWORD";
     default: return "type " + std::to_string(type);
   }

@@ -105,6 +105,10 @@ const Evidence& EvidenceFor(std::size_t index);
 // saw and what the other registry view holds. Exact values and paths.
 std::string Explain(const Evidence& evidence);
 
+// Entry `index` as one line of a report: its name, " - " and its
+// explanation, whose own lines run on.
+std::string ReportLine(std::size_t index);
+
 // Names for the numbers the requirements file holds: "HKEY_CURRENT_USER",
 // "REG_SZ"; a number without a name as its decimal text.
 std::string RootName(std::int32_t root);

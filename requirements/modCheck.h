@@ -52,6 +52,10 @@ std::int32_t ReadRequirements();
 // when absent or not quoted.
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich);
 
+// Whether the list read names no product: one entry without a name, which
+// the check window counts as all found.
+bool NamesNoProducts();
+
 // Adds iStep to the progress bar (held within its range by the target).
 void AdvanceProgress(std::int16_t iStep);
 

@@ -17,6 +17,17 @@ namespace modCheck {
 std::vector<Requirement> Requirements(2);
 std::string ProgramFolder;
 
+const std::array<NamedNumber, 5> kRootNames = {{{"HKEY_CLASSES_ROOT", platform::kHkeyClassesRoot},
+                                                {"HKEY_CURRENT_USER", platform::kHkeyCurrentUser},
+                                                {"HKEY_LOCAL_MACHINE", platform::kHkeyLocalMachine},
+                                                {"HKEY_USERS", platform::kHkeyUsers},
+                                                {"HKEY_CURRENT_CONFIG", platform::kHkeyCurrentConfig}}};
+const std::array<NamedNumber, 5> kTypeNames = {{{"REG_SZ", platform::kRegSz},
+                                                {"REG_EXPAND_SZ", platform::kRegExpandSz},
+                                                {"REG_BINARY", platform::kRegBinary},
+                                                {"REG_DWORD", platform::kRegDword},
+                                                {"REG_MULTI_SZ", platform::kRegMultiSz}}};
+
 namespace {
 
 using platform::Os;
@@ -188,24 +199,8 @@ void ReplaceFolderToken(std::string& value) {
 }
 
 std::string NumberForName(const std::string& value, std::int32_t iWhich) {
-  struct Name {
-    std::string_view text;
-    std::int64_t number;
-  };
-  static constexpr Name kRoots[] = {
-      {"HKEY_CLASSES_ROOT", platform::kHkeyClassesRoot},
-      {"HKEY_CURRENT_USER", platform::kHkeyCurrentUser},
-      {"HKEY_LOCAL_MACHINE", platform::kHkeyLocalMachine},
-      {"HKEY_USERS", platform::kHkeyUsers},
-      {"HKEY_CURRENT_CONFIG", platform::kHkeyCurrentConfig}};
-  static constexpr Name kTypes[] = {{"REG_SZ", platform::kRegSz},
-                                    {"REG_EXPAND_SZ", platform::kRegExpandSz},
-                                    {"REG_BINARY", platform::kRegBinary},
-                                    {"REG_DWORD", platform::kRegDword},
-                                    {"REG_MULTI_SZ", platform::kRegMultiSz}};
-  const auto& names = iWhich == 1 ? kRoots : kTypes;
-  for (const Name& name : names)
-    if (value == name.text) return std::to_string(name.number);
+  for (const NamedNumber& name : iWhich == 1 ? kRootNames : kTypeNames)
+    if (value == name.name) return std::to_string(name.number);
   return value;
 }
 
@@ -215,6 +210,8 @@ void ResetRequirements() {
   Requirements.assign(2, Requirement{});
   Evidences.clear();
 }
+
+bool NamesNoProducts() { return Requirements.size() == 2 && Requirements[0].ProductName.empty(); }
 
 std::int32_t ReadRequirements() {
   const std::string folder = ProgramFolder.empty()

@@ -1,13 +1,24 @@
 #pragma once
 // The requirements reader's own steps, for tools that read a requirements
 // file exactly as the checker does and say what it made of each tag.
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "requirements/modCheck.h"
 
 namespace modCheck {
+
+// The names a requirements file may give registry roots and types, written
+// exactly so, and the numbers they stand for.
+struct NamedNumber {
+  std::string_view name;
+  std::int64_t number;
+};
+extern const std::array<NamedNumber, 5> kRootNames;
+extern const std::array<NamedNumber, 5> kTypeNames;
 
 // Which keyword decides for a tag, in the reader's order of precedence.
 enum class TagKind { Other, SystemSearch, Product, RegistryEntry, FileEntry, Remedy, EndProduct };

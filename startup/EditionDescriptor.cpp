@@ -5,7 +5,6 @@
 
 namespace {
 
-
 EditionReaderFactory& Factory() {
   static EditionReaderFactory factory;
   return factory;

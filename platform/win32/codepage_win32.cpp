@@ -29,5 +29,6 @@ std::string Narrow(const std::wstring& wide, UINT codePage) {
 
 std::string ToAnsi(const std::string& utf8) { return Narrow(Widen(utf8, CP_UTF8), CP_ACP); }
 std::string FromAnsi(const std::string& ansi) { return Narrow(Widen(ansi, CP_ACP), CP_UTF8); }
+std::wstring WideFromUtf8(const std::string& utf8) { return Widen(utf8, CP_UTF8); }
 
 }  // namespace platform::win32

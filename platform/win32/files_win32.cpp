@@ -70,8 +70,8 @@ Status WinFileSystem::WriteFile(const std::string& path, const std::string& byte
   const ScopedHandle file(CreateFileA(ToAnsi(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return LastStatus();
-  DWORD written = 0;
   if (bytes.empty()) return kOk;
+  DWORD written = 0;
   if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     return LastStatus();
   return written == bytes.size() ? kOk : ERROR_HANDLE_DISK_FULL;

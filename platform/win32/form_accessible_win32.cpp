@@ -25,15 +25,6 @@ using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using AllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
 using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
 
-// Accessible texts are Unicode whatever the code page.
-std::wstring Wide(const std::string& utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                    nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 // The system's object for the window, with the model's name and
@@ -210,7 +201,9 @@ void FormWin32::ApplyAccessible(const Control& control, const Child& child) {
     texts->original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         child.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AccessibleProc)));
   }
-  const std::wstring name = Wide(p.accessibleName), description = Wide(p.accessibleDescription);
+  // Accessible texts are Unicode whatever the code page.
+  const std::wstring name = WideFromUtf8(p.accessibleName),
+                     description = WideFromUtf8(p.accessibleDescription);
   // A screen reader on the control hears of the change.
   if (name != texts->name)
     NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, child.hwnd, OBJID_CLIENT, CHILDID_SELF);

@@ -1,11 +1,19 @@
 #include "platform/win32/form_window_win32.h"
 
 #include <algorithm>
-#include <utility>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace platform::win32 {
+namespace {
+
+// A place kept as x, y, width and height, as the rectangle it covers.
+RECT Edges(const RECT& placed) {
+  return {placed.left, placed.top, placed.left + placed.right, placed.top + placed.bottom};
+}
+
+}  // namespace
 
 void FormWin32::ControlCreated(Control& control) {
   if (control.Kind() == ControlKind::Line || control.Kind() == ControlKind::Shape) {
@@ -38,11 +46,10 @@ void FormWin32::MakeShownPending() {
 }
 
 bool FormWin32::OverlapsAWindow(const Control& control, const RECT& placed) const {
-  const RECT mine{placed.left, placed.top, placed.left + placed.right, placed.top + placed.bottom};
+  const RECT mine = Edges(placed);
   for (const auto& [other, child] : children_) {
     if (other == &control) continue;
-    const RECT theirs{child.placed.left, child.placed.top, child.placed.left + child.placed.right,
-                      child.placed.top + child.placed.bottom};
+    const RECT theirs = Edges(child.placed);
     RECT both;
     if (IntersectRect(&both, &mine, &theirs)) return true;
   }
@@ -174,6 +181,7 @@ void FormWin32::ControlChanged(Control& control, unsigned aspects) {
     InvalidateRect(child.hwnd, nullptr, TRUE);
   }
   if (aspects & kAspectText) {
+    // Tooltips and accessible texts change with the text aspect too.
     ApplyToolTip(control, child);
     ApplyAccessible(control, child);
   }
@@ -233,12 +241,10 @@ void FormWin32::ZOrderChanged() {
 }
 
 void FormWin32::Place(const Control& control, Child& child, bool force) {
-  const ControlProperties& p = control.Properties();
-  const RECT want{Px(p.left), Py(p.top), Px(p.width), Py(p.height)};
+  const RECT want = PixelRect(control);
   // A static with a bitmap sizes itself to it: force the model's size back.
   if (!force && std::memcmp(&want, &child.placed, sizeof want) == 0) return;
-  const RECT before{child.placed.left, child.placed.top, child.placed.left + child.placed.right,
-                    child.placed.top + child.placed.bottom};
+  const RECT before = Edges(child.placed);
   child.placed = want;
   // Moved without the system's own repainting, which costs a trip through
   // the window manager each time (a progress bar moves a lot): what the
@@ -246,7 +252,7 @@ void FormWin32::Place(const Control& control, Child& child, bool force) {
   SetWindowPos(child.hwnd, nullptr, want.left, want.top, want.right, want.bottom,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS |
                    SWP_NOSENDCHANGING | SWP_DEFERERASE);
-  const RECT after{want.left, want.top, want.left + want.right, want.top + want.bottom};
+  const RECT after = Edges(want);
   InvalidateRect(hwnd_, &before, FALSE);
   InvalidateRect(hwnd_, &after, FALSE);
   InvalidateRect(child.hwnd, nullptr, FALSE);

@@ -20,6 +20,8 @@ namespace platform::win32 {
 // The one place that converts between UTF-8 and the ANSI code page.
 std::string ToAnsi(const std::string& utf8);
 std::string FromAnsi(const std::string& ansi);
+// UTF-8 as UTF-16, for the few calls that take only Unicode text.
+std::wstring WideFromUtf8(const std::string& utf8);
 
 // The one place that turns what a Win32 call answered into a Status.
 Status LastStatus();  // GetLastError(), read first thing after the call

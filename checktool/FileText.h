@@ -1,0 +1,37 @@
+#pragma once
+// Places in a requirements file's bytes, as line and column, and values
+// as the tool's messages quote them.
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace checktool {
+
+class Lines {
+ public:
+  explicit Lines(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+      if (bytes[i] == '\n') starts_.push_back(i + 1);
+  }
+  // 1-based.
+  int LineOf(std::size_t offset) const {
+    return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
+                            starts_.begin()) +
+           1;
+  }
+  // 1-based, counting bytes.
+  int ColumnOf(std::size_t offset) const {
+    const int line = LineOf(offset);
+    const std::size_t start = line == 1 ? 0 : starts_[static_cast<std::size_t>(line - 2)];
+    return static_cast<int>(offset - start) + 1;
+  }
+
+ private:
+  std::vector<std::size_t> starts_;  // of the lines after the first
+};
+
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace checktool
