@@ -70,35 +70,25 @@ JsonWriter& JsonWriter::Null() {
   return *this;
 }
 
-JsonWriter& JsonWriter::BeginObject() {
+JsonWriter& JsonWriter::Open(char bracket) {
   BeforeValue();
-  out_ += "{";
+  out_ += bracket;
   firsts_.push_back(true);
   return *this;
 }
 
-JsonWriter& JsonWriter::EndObject() {
+JsonWriter& JsonWriter::Close(char bracket) {
   const bool empty = firsts_.back();
   firsts_.pop_back();
   if (!empty) Indent();
-  out_ += "}";
+  out_ += bracket;
   return *this;
 }
 
-JsonWriter& JsonWriter::BeginArray() {
-  BeforeValue();
-  out_ += "[";
-  firsts_.push_back(true);
-  return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-  const bool empty = firsts_.back();
-  firsts_.pop_back();
-  if (!empty) Indent();
-  out_ += "]";
-  return *this;
-}
+JsonWriter& JsonWriter::BeginObject() { return Open('{'); }
+JsonWriter& JsonWriter::EndObject() { return Close('}'); }
+JsonWriter& JsonWriter::BeginArray() { return Open('['); }
+JsonWriter& JsonWriter::EndArray() { return Close(']'); }
 
 std::string JsonWriter::Text() const { return firsts_.empty() ? out_ + "\n" : out_; }
 

@@ -25,6 +25,8 @@ class JsonWriter {
 
  private:
   void BeforeValue();
+  JsonWriter& Open(char bracket);
+  JsonWriter& Close(char bracket);
   void Indent();
   std::string out_;
   std::vector<bool> firsts_;  // per open level: no member written yet
