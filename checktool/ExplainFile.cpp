@@ -66,6 +66,16 @@ class Recorder : public modCheck::ReadObserver {
 };
 
 
+// Which side of 64-bit Windows an entry is checked on.
+std::string ViewText(const std::string& view, bool registry) {
+  bool known = false;
+  const int bits = modCheck::ViewBits(view, &known);
+  if (!known) return Quoted(view) + " (unknown: the program's own)";
+  if (bits == 0) return "(the program's own)";
+  if (!registry && bits == 32) return Quoted(view) + " (no effect)";
+  return Quoted(view) + " (the " + view + (registry ? "-bit registry)" : "-bit file system)");
+}
+
 }  // namespace
 
 std::string ExplainFile(std::string_view bytes) {
@@ -104,9 +114,11 @@ std::string ExplainFile(std::string_view bytes) {
           p.registry);
     field("registry type", modCheck::TypeName(static_cast<std::uint32_t>(r.RegType)), p.registry);
     field("registry data", r.RegData.empty() ? "(any)" : Quoted(r.RegData), p.registry);
+    field("registry view", ViewText(r.RegView, true), p.registry);
     field("file name", Quoted(r.FileName), p.file);
     field("file folder", Quoted(r.FileDir), p.file);
     field("file version", r.FileVersion.empty() ? "(any)" : Quoted(r.FileVersion), p.file);
+    field("file view", ViewText(r.FileView, false), p.file);
     field("remedy source", Quoted(r.RemedySource), p.remedy);
     field("remedy location", Quoted(r.RemedyLocation), p.remedy);
     const bool registryTest = !r.RegKey.empty(), fileTest = !r.FileName.empty();

@@ -39,8 +39,8 @@ std::optional<std::string> RawAttribute(const std::string& tag, std::string_view
 std::vector<std::string_view> AttributesOf(TagKind kind) {
   switch (kind) {
     case TagKind::Product: return {"name"};
-    case TagKind::RegistryEntry: return {"root", "key", "value", "type", "data"};
-    case TagKind::FileEntry: return {"name", "dir", "version"};
+    case TagKind::RegistryEntry: return {"root", "key", "value", "type", "data", "view"};
+    case TagKind::FileEntry: return {"name", "dir", "version", "view"};
     case TagKind::Remedy: return {"source", "location"};
     default: return {};
   }
@@ -63,6 +63,7 @@ class Watcher : public modCheck::ReadObserver {
     CheckQuotes(offset, ansiTag);
     if (kind == TagKind::SystemSearch || kind == TagKind::Other) return;
     if (kind != TagKind::EndProduct) CheckAttributeSyntax(offset, tag, kind);
+    CheckView(offset, tag, kind);
     switch (kind) {
       case TagKind::Product:
         if (open_) {
@@ -224,8 +225,50 @@ class Watcher : public modCheck::ReadObserver {
     }
   }
 
+  // view= on each kind of tag: a value the reader knows, on a tag where it
+  // changes something.
+  void CheckView(std::size_t offset, const std::string& tag, TagKind kind) {
+    std::size_t at = 0;
+    const auto view = RawAttribute(tag, "view", &at);
+    if (!view) return;
+    const bool registry = kind == TagKind::RegistryEntry, file = kind == TagKind::FileEntry;
+    if (!registry && !file) {
+      Add(offset + at, Severity::Warning, "view-no-effect",
+          "view is read only on <registryEntry> and <fileEntry>, so here it changes nothing",
+          "move view=\"" + *view + "\" to the registry or file entry it is meant for");
+      return;
+    }
+    bool known = false;
+    modCheck::ViewBits(*view, &known);
+    const char* entry = registry ? "registry entry" : "file entry";
+    if (!known)
+      Add(offset + at, Severity::Error, "unknown-view",
+          "view " + Quoted(*view) + " is neither \"64\" nor \"32\", so the " + entry +
+              " is checked on the program's own side, as without it",
+          registry ? "write view=\"64\" for the 64-bit registry, view=\"32\" for the 32-bit one"
+                   : "write view=\"64\" for the 64-bit file system, or leave view out");
+    else if (file && *view == "32")
+      Add(offset + at, Severity::Warning, "view-no-effect",
+          "view=\"32\" on a file entry changes nothing: the checker is a 32-bit program and "
+          "sees the 32-bit file system by itself",
+          "leave view out, or write view=\"64\" to check the 64-bit system folder");
+  }
+
   void CheckRegistryEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
     if (work.RegKey.empty()) return;  // clears the entry: nothing is read
+    const std::size_t node = platform::FindNoCase(work.RegKey, "wow6432node");
+    if (node != std::string::npos) {
+      std::size_t at = 0;
+      RawAttribute(tag, "key", &at);
+      std::string plain = work.RegKey;
+      plain.erase(node, 11);
+      if (plain.compare(node, 1, "\\") == 0) plain.erase(node, 1);
+      else if (node > 0 && plain[node - 1] == '\\') plain.erase(node - 1, 1);
+      Add(offset + at, Severity::Warning, "wow6432node",
+          "the key names WOW6432Node, where 64-bit Windows keeps the 32-bit registry view; 32-bit "
+          "Windows has no such key, so there the entry is never found",
+          "write key=\"" + plain + "\" view=\"32\" to read the 32-bit view on every Windows");
+    }
     const auto check = [&](const char* attribute, const auto& names, const char* example) {
       std::size_t at = 0;
       const std::string value = RawAttribute(tag, attribute, &at).value_or("");
@@ -371,7 +414,8 @@ const std::vector<std::string>& LintRules() {
       "blank-before-equals", "single-quotes",  "unknown-root",          "unknown-type",
       "regvalue-without-registry", "dir-without-backslash", "version-not-numbers",
       "unknown-token",    "second-token",      "web-case",              "empty-location",
-      "duplicate-name",   "empty-file",        "too-many-products"};
+      "duplicate-name",   "empty-file",        "too-many-products",     "unknown-view",
+      "wow6432node",      "view-no-effect"};
   return rules;
 }
 

@@ -69,6 +69,14 @@ const char* DeciderName(modCheck::Decider d) {
   return "neither";
 }
 
+// 32 or 64, or null for 0 (the program's own side; nothing seen there).
+void WriteBitsOrNull(JsonWriter& json, int bits) {
+  if (bits)
+    json.Number(bits);
+  else
+    json.Null();
+}
+
 void WriteRegistry(JsonWriter& json, const modCheck::RegistryEvidence& r) {
   json.BeginObject();
   json.Key("root").String(modCheck::RootName(r.root));
@@ -82,6 +90,8 @@ void WriteRegistry(JsonWriter& json, const modCheck::RegistryEvidence& r) {
   }
   json.Key("expected").String(r.expected);
   json.Key("match").String(MatchName(r.match));
+  json.Key("view").String(r.viewAttribute);
+  WriteBitsOrNull(json.Key("viewRead"), r.viewBits);
   json.Key("otherView");
   if (r.inOtherView) {
     json.BeginObject();
@@ -108,6 +118,9 @@ void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
     json.Null();
   json.Key("required").String(f.required);
   json.Key("outcome").String(VersionOutcomeName(f.outcome));
+  json.Key("view").String(f.viewAttribute);
+  WriteBitsOrNull(json.Key("viewRead"), f.viewBits);
+  WriteBitsOrNull(json.Key("onlyOnOtherSide"), f.otherSideBits);
   json.EndObject();
 }
 

@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "platform/version.h"
 #include "platform/windows.h"
+#include "platform/wow64.h"
 
 namespace platform {
 
@@ -30,6 +31,7 @@ struct Services {
   Windows* windows = nullptr;
   FormHost* forms = nullptr;
   Clipboard* clipboard = nullptr;
+  Wow64* wow64 = nullptr;  // none: no 64-bit side to look at
 };
 
 // The installed services. Every member is set while the program runs.

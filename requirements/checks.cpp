@@ -80,8 +80,8 @@ std::optional<bool> MeetsVersion(const FileVersionParts& file, const std::string
 }
 
 // The versions read in one run of the checks: a path several products
-// name is read once.
-using VersionCache = std::map<std::string, std::optional<FileVersionParts>>;
+// name is read once on each side of 64-bit Windows.
+using VersionCache = std::map<std::pair<int, std::string>, std::optional<FileVersionParts>>;
 
 // Only a normal file counts; when none matches, a second look says what
 // did, for the explanation alone.
@@ -97,13 +97,37 @@ FilePresence LookFor(const std::string& path, std::string& matched) {
                                                                       : FilePresence::HiddenOrSystem;
 }
 
+// A file that is on the other side of 64-bit Windows only: the side, or 0.
+int OtherSideBits(const FileEvidence& f) {
+  platform::Wow64* wow64 = Os().wow64;
+  if (f.presence != FilePresence::Absent || !wow64 || !wow64->IsWow64Process()) return 0;
+  platform::ScopedNativeFileSystem native(wow64, f.viewBits != 64);
+  if (native.active() == (f.viewBits == 64)) return 0;
+  return Os().files->FindFirst(f.path, platform::EntryKinds::NormalFiles)
+             ? (native.active() ? 64 : 32)
+             : 0;
+}
+
 bool CheckFile(FileEvidence& f, VersionCache& versions) {
   f.ran = true;
-  f.presence = LookFor(f.path, f.matchedName);
-  if (f.presence != FilePresence::Present) return false;
-  auto cached = versions.find(f.path);
-  if (cached == versions.end()) cached = versions.emplace(f.path, ReadFileVersion(f.path)).first;
-  const auto& version = cached->second;
+  const std::optional<FileVersionParts>* read = nullptr;
+  {
+    // Only the search and the version read see the 64-bit side.
+    platform::ScopedNativeFileSystem native(Os().wow64, ViewBits(f.viewAttribute) == 64);
+    f.viewBits = native.active() ? 64 : 0;
+    f.presence = LookFor(f.path, f.matchedName);
+    if (f.presence == FilePresence::Present) {
+      const auto key = std::make_pair(f.viewBits, f.path);
+      auto cached = versions.find(key);
+      if (cached == versions.end()) cached = versions.emplace(key, ReadFileVersion(f.path)).first;
+      read = &cached->second;
+    }
+  }
+  if (f.presence != FilePresence::Present) {
+    f.otherSideBits = OtherSideBits(f);
+    return false;
+  }
+  const auto& version = *read;
   f.hasVersion = version.has_value();
   if (version) f.version = VersionText(*version);
   if (!version) {
@@ -151,10 +175,14 @@ bool CheckRegistry(Requirement& r, RegistryEvidence& e) {
   e.ran = true;
   e.root = r.RegRoot;
   e.expected = r.RegData;
+  e.viewAttribute = r.RegView;
+  const int requested = ViewBits(r.RegView);
+  const int viewRead = modRegistry::ViewRead(requested);
+  if (requested != 0 && viewRead != modRegistry::OwnViewBits()) e.viewBits = viewRead;
   std::string actual;
   modRegistry::ReadDetail detail;
-  const bool read =
-      modRegistry::GetRegistryValue(r.RegRoot, r.RegKey, r.RegValueName, actual, detail) == 0;
+  const bool read = modRegistry::GetRegistryValue(r.RegRoot, r.RegKey, r.RegValueName, actual,
+                                                  detail, requested) == 0;
   e.key = r.RegKey;
   e.valueName = r.RegValueName;
   if (!read) {
@@ -162,11 +190,12 @@ bool CheckRegistry(Requirement& r, RegistryEvidence& e) {
     if (e.outcome == RegistryOutcome::OtherError)
       e.statusText = Os().messages ? Os().messages->Describe(e.status) : std::string();
     // The usual reason an installed product shows as missing: it wrote to
-    // the registry view this program does not see. Looked at, never used.
-    if (auto other = modRegistry::ReadOtherView(r.RegRoot, r.RegKey, r.RegValueName, e.otherType)) {
+    // the registry view that was not read. Looked at, never used.
+    if (auto other = modRegistry::ReadOtherView(r.RegRoot, r.RegKey, r.RegValueName, viewRead,
+                                                e.otherType)) {
       e.inOtherView = true;
       e.otherText = std::move(*other);
-      e.otherViewBits = modRegistry::OtherViewBits();
+      e.otherViewBits = viewRead == 64 ? 32 : 64;
     }
     return false;
   }
@@ -201,6 +230,7 @@ std::int32_t RunChecks() {
     if (!r.FileName.empty()) {
       FileTestPath(r, e.file);
       e.file.required = r.FileVersion;
+      e.file.viewAttribute = r.FileView;
       r.Found = CheckFile(e.file, versions);
       e.decider = Decider::File;
     }

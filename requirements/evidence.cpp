@@ -23,6 +23,18 @@ std::string KeyPath(const RegistryEvidence& r) {
   return RootName(r.root) + (r.key.empty() ? "" : "\\" + r.key);
 }
 
+// The key as the test read it: which view, when not the program's own.
+std::string KeyPathRead(const RegistryEvidence& r) {
+  return KeyPath(r) + (r.viewBits ? " (" + std::to_string(r.viewBits) + "-bit view)" : "");
+}
+
+// The attribute that would make the entry read the other side.
+std::string ViewFix(const std::string& written, int bits, const char* entry) {
+  const std::string wanted = "view=\"" + std::to_string(bits) + "\"";
+  if (written.empty()) return "add " + wanted + " to the " + entry;
+  return "change view=\"" + written + "\" to " + wanted + " on the " + entry;
+}
+
 std::string ValuePhrase(const RegistryEvidence& r) {
   return r.valueName.empty() ? "default value" : "value " + Quoted(r.valueName);
 }
@@ -33,7 +45,7 @@ std::string Stored(const std::string& text, std::uint32_t type) {
 
 // What the registry test saw, as the middle of a sentence.
 std::string RegistrySentence(const RegistryEvidence& r) {
-  const std::string where = KeyPath(r) + ", " + ValuePhrase(r);
+  const std::string where = KeyPathRead(r) + ", " + ValuePhrase(r);
   switch (r.outcome) {
     case RegistryOutcome::Read:
       if (r.match == DataMatch::Differs)
@@ -48,11 +60,11 @@ std::string RegistrySentence(const RegistryEvidence& r) {
       return "the registry root " + std::to_string(r.root) +
              " is not one of the five registry roots";
     case RegistryOutcome::NoKey:
-      return "the registry key " + KeyPath(r) + " does not exist";
+      return "the registry key " + KeyPathRead(r) + " does not exist";
     case RegistryOutcome::NoValue:
-      return KeyPath(r) + " has no " + ValuePhrase(r);
+      return KeyPathRead(r) + " has no " + ValuePhrase(r);
     case RegistryOutcome::AccessDenied:
-      return "access to the registry key " + KeyPath(r) + " was denied";
+      return "access to the registry key " + KeyPathRead(r) + " was denied";
     case RegistryOutcome::OtherError: {
       const std::string why = platform::TrimLineEnd(r.statusText);
       return where + " could not be read: " +
@@ -68,8 +80,9 @@ bool HasWildcard(const std::string& path) {
 
 // What the file test saw, as the middle of a sentence.
 std::string FileSentence(const FileEvidence& f) {
-  const std::string path =
-      f.path + (f.fromRegistry ? " (the path the registry value gave)" : "");
+  const std::string path = f.path +
+                           (f.fromRegistry ? " (the path the registry value gave)" : "") +
+                           (f.viewBits ? " in the 64-bit file system" : "");
   switch (f.presence) {
     case FilePresence::NoPath:
       return f.fromRegistry ? "the registry value gave no path to look for"
@@ -131,8 +144,16 @@ std::string Explain(const Evidence& e) {
   const RegistryEvidence& r = e.registry;
   if (r.ran && r.inOtherView)
     text += "\r\n" + KeyPath(r) + ", " + ValuePhrase(r) + " exists only in the " +
-            std::to_string(r.otherViewBits) + "-bit registry, which this checker does not read (" +
-            Stored(r.otherText, r.otherType) + ").";
+            std::to_string(r.otherViewBits) + "-bit registry (" + Stored(r.otherText, r.otherType) +
+            "); " + ViewFix(r.viewAttribute, r.otherViewBits, "registry entry") +
+            " to check it there.";
+  const FileEvidence& f = e.file;
+  if (f.ran && f.otherSideBits == 64)
+    text += "\r\n" + f.path + " exists only in the 64-bit file system; " +
+            ViewFix(f.viewAttribute, 64, "file entry") + " to check it there.";
+  else if (f.ran && f.otherSideBits == 32)
+    text += "\r\n" + f.path + " exists only in the 32-bit file system; remove view=\"" +
+            f.viewAttribute + "\" from the file entry to check it there.";
   return text;
 }
 

@@ -34,6 +34,8 @@ struct RegistryEvidence {
   bool ran = false;
   std::int32_t root = 0;
   std::string key, valueName;  // as read, after the rewrites
+  std::string viewAttribute;   // the entry's view="..." as written; empty: none
+  int viewBits = 0;            // the view read when it is not the program's own
   RegistryOutcome outcome = RegistryOutcome::Read;
   platform::Status status = platform::kOk;  // the system's answer when not read
   std::string statusText;
@@ -41,9 +43,9 @@ struct RegistryEvidence {
   std::uint32_t type = 0;  // its stored type
   std::string expected;    // the data the file expects; empty: any
   DataMatch match = DataMatch::AnyData;
-  // After a failed read, a read-only look at the other registry view (a
-  // 32-bit program on 64-bit Windows sees only its own): whether the value
-  // is there, what it holds, and which view that is (32 or 64).
+  // After a failed read, a read-only look at the other registry view than
+  // the one read (on 64-bit Windows): whether the value is there, what it
+  // holds, and which view that is (32 or 64).
   bool inOtherView = false;
   std::string otherText;
   std::uint32_t otherType = 0;
@@ -80,6 +82,11 @@ struct FileEvidence {
   std::string version;        // the file's version text
   std::string required;       // the version the file asks for; empty: none
   VersionOutcome outcome = VersionOutcome::NotLooked;
+  std::string viewAttribute;  // the entry's view="..." as written; empty: none
+  int viewBits = 0;           // 64 when the 64-bit file system was read for a 32-bit program
+  // When no file matched: the side of 64-bit Windows where one does (32
+  // or 64), looked at for the explanation alone; 0 when none does.
+  int otherSideBits = 0;
 };
 
 // Which test decided Found.

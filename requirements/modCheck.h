@@ -17,9 +17,11 @@ struct Requirement {
   std::string RegValueName;  // "default" (any case) or empty: the unnamed value
   std::int32_t RegType = 0;  // registry type code; no check consults it
   std::string RegData;       // expected data; empty accepts any
+  std::string RegView;       // "64" or "32": that registry view; else the program's own
   std::string FileName;      // or "%REGVALUE%": the path is RegData
   std::string FileDir;       // joined to FileName without a separator
   std::string FileVersion;   // dotted numbers; empty requires none
+  std::string FileView;      // "64": the 64-bit file system; else the program's own
   std::string RemedySource;  // "web" or an installer
   std::string RemedyLocation;
   bool Found = false;
@@ -47,7 +49,7 @@ std::int32_t ReadRequirements();
 
 // The value of one attribute of a tag: iWhich 0 "name=", 1 "root=",
 // 2 "key=", 3 "value=", 4 "type=", 5 "data=", 6 "dir=", 7 "version=",
-// 8 "source=", 9 "location=". Root and type names become the decimal text
+// 8 "source=", 9 "location=", 10 "view=". Root and type names become the decimal text
 // of their numbers; for 6 and 9 the first folder token is replaced. Empty
 // when absent or not quoted.
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich);
@@ -66,5 +68,10 @@ std::int32_t RunChecks();
 // Number iPart (0 major .. 3 revision) of a dotted version text; a part the
 // text lacks is 0, and so is a part that is not a decimal number.
 std::int32_t GetVersionPart(std::int32_t iPart, const std::string& sVersion);
+
+// The side of 64-bit Windows a "view=" value asks for: 32 or 64, written
+// exactly so; 0 for none, which is the program's own side. Any other text
+// is no view either (`known` false).
+int ViewBits(const std::string& sView, bool* known = nullptr);
 
 }  // namespace modCheck

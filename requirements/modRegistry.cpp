@@ -7,6 +7,9 @@
 #include "requirements/numbers.h"
 
 namespace modRegistry {
+
+bool HasTwoViews();
+
 namespace {
 
 using platform::Os;
@@ -27,6 +30,15 @@ bool IsPredefinedRoot(std::int32_t lRoot) {
 bool IsStringType(std::uint32_t type) {
   return type == platform::kRegSz || type == platform::kRegExpandSz ||
          type == platform::kRegMultiSz;
+}
+
+// The access bits that pick a view; none where Windows has one view, so
+// that a request can never fail there because of them.
+std::uint32_t ViewAccess(int viewBits) {
+  if (!HasTwoViews()) return 0;
+  if (viewBits == 64) return platform::kKeyWow64_64Key;
+  if (viewBits == 32) return platform::kKeyWow64_32Key;
+  return 0;
 }
 
 // Opens, reads and closes; none when anything fails, and `detail` says
@@ -95,27 +107,34 @@ std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string
 }
 
 std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
-                              std::string& sResult, ReadDetail& detail) {
+                              std::string& sResult, ReadDetail& detail, int viewBits) {
   RewriteNames(sKey, sValueName);
   sResult.clear();
   detail = {};
   detail.validRoot = IsPredefinedRoot(lRoot);
   if (!detail.validRoot) return 1;
-  const auto text = ReadValueText(lRoot, sKey, sValueName, 0, detail);
+  const auto text = ReadValueText(lRoot, sKey, sValueName, ViewAccess(viewBits), detail);
   if (!text) return 1;
   sResult = platform::TrimSpaces(*text);
   return 0;
 }
 
-int OtherViewBits() { return sizeof(void*) == 4 ? 64 : 32; }
+int OwnViewBits() { return sizeof(void*) == 4 ? 32 : 64; }
+
+bool HasTwoViews() {
+  return OwnViewBits() == 64 || (Os().wow64 && Os().wow64->IsWow64Process());
+}
+
+int ViewRead(int viewBits) {
+  return (viewBits == 32 || viewBits == 64) && HasTwoViews() ? viewBits : OwnViewBits();
+}
 
 std::optional<std::string> ReadOtherView(std::int32_t lRoot, const std::string& sKey,
-                                         const std::string& sValueName, std::uint32_t& type) {
-  if (!IsPredefinedRoot(lRoot)) return std::nullopt;
+                                         const std::string& sValueName, int readBits,
+                                         std::uint32_t& type) {
+  if (!IsPredefinedRoot(lRoot) || !HasTwoViews()) return std::nullopt;
   ReadDetail detail;
-  const std::uint32_t view =
-      OtherViewBits() == 64 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
-  auto text = ReadValueText(lRoot, sKey, sValueName, view, detail);
+  auto text = ReadValueText(lRoot, sKey, sValueName, ViewAccess(readBits == 64 ? 32 : 64), detail);
   if (!text) return std::nullopt;
   type = detail.type;
   return platform::TrimSpaces(*text);

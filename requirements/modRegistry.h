@@ -28,18 +28,25 @@ struct ReadDetail {
   platform::Status queryStatus = platform::kOk;
   std::uint32_t type = 0;
 };
+// The same read in the registry view `viewBits` asks for: 32 or 64 reads
+// that view on 64-bit Windows; 0 reads the program's own, as above. On
+// 32-bit Windows every request reads its one view.
 std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string& sValueName,
-                              std::string& sResult, ReadDetail& detail);
+                              std::string& sResult, ReadDetail& detail, int viewBits = 0);
 
-// The registry view this program does not see by itself on 64-bit Windows
-// (the 64-bit one for a 32-bit program, and the other way round), as the
-// bits of that view.
-int OtherViewBits();
-// The value in that view, read only and without rewriting the names (the
-// caller passes them as GetRegistryValue left them); none when it is not
-// there, and always none where there is no other view.
+// The view this program sees by itself (32 or 64), whether Windows has a
+// second one, and the view a request for `viewBits` really reads.
+int OwnViewBits();
+bool HasTwoViews();
+int ViewRead(int viewBits);
+
+// The value in the view other than `readBits`, read only and without
+// rewriting the names (the caller passes them as GetRegistryValue left
+// them); none when it is not there, and always none where there is no
+// other view.
 std::optional<std::string> ReadOtherView(std::int32_t lRoot, const std::string& sKey,
-                                         const std::string& sValueName, std::uint32_t& type);
+                                         const std::string& sValueName, int readBits,
+                                         std::uint32_t& type);
 
 // Writes a value, creating the key when needed; silent on failure. Strings
 // are stored in the ANSI code page with their terminating NUL; REG_DWORD

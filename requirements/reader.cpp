@@ -119,6 +119,7 @@ void ReadRegistryEntry(const std::string& tag, Requirement& work) {
   work.RegValueName = GetAttributeValue(tag, 3);
   work.RegType = type.value_or(0);
   work.RegData = GetAttributeValue(tag, 5);
+  work.RegView = GetAttributeValue(tag, 10);
 }
 
 // What the tag does to the working record; an end of product is left to
@@ -139,6 +140,7 @@ TagKind ApplyTag(std::string_view ansiTag, Requirement& work) {
       work.FileName = GetAttributeValue(tag, 0);
       work.FileDir = GetAttributeValue(tag, 6);
       work.FileVersion = GetAttributeValue(tag, 7);
+      work.FileView = GetAttributeValue(tag, 10);
       break;
     case TagKind::Remedy:
       work.RemedySource = GetAttributeValue(tag, 8);
@@ -236,8 +238,8 @@ std::int32_t ReadRequirements() {
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
   static constexpr std::string_view kAttributes[] = {"name=",  "root=",    "key=",  "value=",
                                                      "type=",  "data=",    "dir=",  "version=",
-                                                     "source=", "location="};
-  if (iWhich < 0 || iWhich > 9) return {};
+                                                     "source=", "location=", "view="};
+  if (iWhich < 0 || iWhich > 10) return {};
   std::string value;
   const std::size_t at = FindWord(sTag, kAttributes[iWhich]);
   if (at != std::string::npos) {
@@ -250,6 +252,12 @@ std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
   if (iWhich == 1 || iWhich == 4) return NumberForName(value, iWhich);
   if (iWhich == 6 || iWhich == 9) ReplaceFolderToken(value);
   return value;
+}
+
+int ViewBits(const std::string& sView, bool* known) {
+  const int bits = sView == "64" ? 64 : sView == "32" ? 32 : 0;
+  if (known) *known = bits != 0 || sView.empty();
+  return bits;
 }
 
 void AdvanceProgress(std::int16_t iStep) {

@@ -17,6 +17,7 @@ void InstallServices() {
   static WinWindows windows;
   static WinFormHost forms;
   static WinClipboard clipboard;
+  static WinWow64 wow64;
   Services s;
   s.registry = &registry;
   s.files = &files;
@@ -31,6 +32,7 @@ void InstallServices() {
   s.windows = &windows;
   s.forms = &forms;
   s.clipboard = &clipboard;
+  s.wow64 = &wow64;
   Install(s);
 }
 

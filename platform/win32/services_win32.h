@@ -97,6 +97,16 @@ class WinCodePage : public CodePage {
   std::string FromAnsi(const std::string& ansi) override { return win32::FromAnsi(ansi); }
 };
 
+class WinWow64 : public Wow64 {
+ public:
+  bool IsWow64Process() override;
+  Status DisableFsRedirection(std::uintptr_t& cookie) override;
+  void RevertFsRedirection(std::uintptr_t cookie) override;
+};
+
+// Loads version.dll and binds its functions, if not done yet.
+void LoadVersionFunctions();
+
 // The executable's full path, UTF-8.
 std::string ExecutablePath();
 

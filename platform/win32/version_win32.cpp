@@ -9,9 +9,17 @@ using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
 using DataFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
 using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 
-template <typename Fn>
-Fn VersionProc(const char* name) {
-  return SystemFunction<Fn>("version.dll", name);
+// Bound together, once: a file check that reads the 64-bit file system
+// must find them loaded before it turns redirection off.
+struct VersionFunctions {
+  SizeFn size = SystemFunction<SizeFn>("version.dll", "GetFileVersionInfoSizeA");
+  DataFn get = SystemFunction<DataFn>("version.dll", "GetFileVersionInfoA");
+  QueryFn query = SystemFunction<QueryFn>("version.dll", "VerQueryValueA");
+};
+
+const VersionFunctions& Functions() {
+  static const VersionFunctions functions;
+  return functions;
 }
 
 constexpr UINT kFixedSize = 52;
@@ -27,15 +35,17 @@ bool InsideBuffer(const std::vector<std::uint8_t>& data, const void* block, UINT
 
 }  // namespace
 
+void LoadVersionFunctions() { Functions(); }
+
 std::int32_t WinVersions::GetSize(const std::string& path) {
-  static const auto size = VersionProc<SizeFn>("GetFileVersionInfoSizeA");
+  const auto size = Functions().size;
   if (!size) return 0;
   DWORD handle = 0;
   return static_cast<std::int32_t>(size(ToAnsi(path).c_str(), &handle));
 }
 
 Status WinVersions::GetData(const std::string& path, std::vector<std::uint8_t>& data) {
-  static const auto get = VersionProc<DataFn>("GetFileVersionInfoA");
+  const auto get = Functions().get;
   if (!get) return kErrorProcNotFound;
   if (data.empty()) return kErrorInvalidParameter;
   if (!get(ToAnsi(path).c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
@@ -44,7 +54,7 @@ Status WinVersions::GetData(const std::string& path, std::vector<std::uint8_t>& 
 }
 
 std::optional<FixedFileInfo> WinVersions::QueryFixed(const std::vector<std::uint8_t>& data) {
-  static const auto query = VersionProc<QueryFn>("VerQueryValueA");
+  const auto query = Functions().query;
   if (!query || data.empty()) return std::nullopt;
   void* block = nullptr;
   UINT length = 0;
@@ -58,7 +68,7 @@ std::optional<FixedFileInfo> WinVersions::QueryFixed(const std::vector<std::uint
 }
 
 std::string WinVersions::QueryString(const std::vector<std::uint8_t>& data, const char* name) {
-  static const auto query = VersionProc<QueryFn>("VerQueryValueA");
+  const auto query = Functions().query;
   if (!query || data.empty()) return {};
   struct Translation {
     WORD language, codePage;

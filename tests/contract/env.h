@@ -43,6 +43,11 @@ class Env {
   virtual void PutOtherView(const std::string& key, const std::string& name,
                             const std::string& text) = 0;
   virtual bool HasOtherRegistryView() = 0;
+  // A copy of a fixture in the 64-bit system folder, where a 64-bit
+  // product installs its driver; removed when the run ends. Returns whether
+  // this program sees that folder only with redirection off (a 32-bit
+  // program on 64-bit Windows); otherwise it is simply its system folder.
+  virtual bool PutNativeSystemFile(const std::string& name, Fixture fixture) = 0;
   // Full path of a fixture file.
   virtual std::string FixturePath(Fixture fixture) = 0;
   // The folder the system reports for a special folder number, the

@@ -40,6 +40,12 @@ class FakeEnv : public Env {
                                 text + '\0');
   }
   bool HasOtherRegistryView() override { return true; }  // the double is 64-bit Windows
+  bool PutNativeSystemFile(const std::string& name, Fixture fixture) override {
+    const std::string path = fake_.folders.system + "\\" + name;
+    fake_.files.AddFileOnSide(path, 64, "MZ");
+    if (fixture == Fixture::Version6123) fake_.versions.Set(path, 6, 1, 2, 3);
+    return true;  // the double is a 32-bit program on 64-bit Windows
+  }
   bool GetRaw(std::int32_t root, const std::string& key, const std::string& name,
               std::uint32_t& type, std::string& bytes) override {
     const auto value = fake_.registry.Get(root, key, name);

@@ -41,6 +41,12 @@ class WinEnv : public Env {
     for (const std::string& key : otherViewKeys_)
       RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), OtherView(), 0);
     RemoveTree(base_);
+    BOOL wow = FALSE;
+    PVOID old = nullptr;
+    const bool off = IsWow64Process(GetCurrentProcess(), &wow) && wow &&
+                     Wow64DisableWow64FsRedirection(&old);
+    for (const std::string& path : nativeFiles_) DeleteFileA(path.c_str());
+    if (off) Wow64RevertWow64FsRedirection(old);
   }
   const platform::Services& os() override { return services_; }
   std::string ScratchFolder() override {
@@ -94,6 +100,19 @@ class WinEnv : public Env {
                    static_cast<DWORD>(text.size() + 1));
     RegCloseKey(h);
     otherViewKeys_.push_back(key);
+  }
+  bool PutNativeSystemFile(const std::string& name, Fixture fixture) override {
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string path = std::string(system) + "\\" + name;
+    BOOL wow = FALSE;
+    const bool redirected = IsWow64Process(GetCurrentProcess(), &wow) && wow;
+    PVOID old = nullptr;
+    const bool off = redirected && Wow64DisableWow64FsRedirection(&old);
+    CopyFileA(FixturePath(fixture).c_str(), path.c_str(), FALSE);
+    if (off) Wow64RevertWow64FsRedirection(old);
+    nativeFiles_.push_back(path);
+    return redirected;
   }
   bool HasOtherRegistryView() override {
     BOOL wow = FALSE;
@@ -150,6 +169,7 @@ class WinEnv : public Env {
   std::string base_;
   int folders_ = 0;
   std::vector<std::string> otherViewKeys_;
+  std::vector<std::string> nativeFiles_;
   int keys_ = 0;
 };
 

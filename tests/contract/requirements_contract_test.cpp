@@ -3,6 +3,7 @@
 // registry and version resources under Wine.
 #include <gtest/gtest.h>
 
+#include "requirements/evidence.h"
 #include "requirements/modCheck.h"
 #include "requirements/modRegistry.h"
 #include "tests/contract/env.h"
@@ -216,6 +217,59 @@ TEST_F(RequirementsContract, FilePresence) {
   r.FileName = "%RegValue%";
   EXPECT_TRUE(Found(r));
   EXPECT_EQ(Requirements[0].RegData, "\"" + dir + "\\plain.dll\"");
+}
+
+// view="32" and view="64" on a registry entry read that view on 64-bit
+// Windows, and both read the one view where there is only one; a miss
+// names the attribute that would find the value.
+TEST_F(RequirementsContract, RegistryViewAttribute) {
+  const std::string machineKey = "Software\\ZantrixContractAttr" + key.substr(key.rfind('\\') + 1);
+  env.PutOtherView(machineKey, "InstallPath", "C:\\FrameKit");
+  const bool twoViews = env.HasOtherRegistryView();
+  const std::string other = sizeof(void*) == 4 ? "64" : "32";
+  const std::string own = sizeof(void*) == 4 ? "32" : "64";
+  for (const std::string& view : {std::string(), own, other}) {
+    SCOPED_TRACE("view=\"" + view + "\"");
+    Requirement r;
+    r.ProductName = "P";
+    r.RegRoot = platform::kHkeyLocalMachine;
+    r.RegKey = machineKey;
+    r.RegValueName = "InstallPath";
+    r.RegView = view;
+    const bool expected = !twoViews || view == other;
+    EXPECT_EQ(Found(r), expected);
+    const std::string why = modCheck::Explain(modCheck::EvidenceFor(0));
+    if (!expected)
+      EXPECT_NE(why.find("exists only in the " + other + "-bit registry"), std::string::npos) << why;
+    if (!expected)
+      EXPECT_NE(why.find("view=\"" + other + "\""), std::string::npos) << why;
+  }
+}
+
+// view="64" on a file entry finds a driver in the 64-bit system folder
+// that a 32-bit program on 64-bit Windows does not see by itself; where
+// the program sees that folder anyway, the attribute changes nothing.
+TEST_F(RequirementsContract, FileViewAttribute) {
+  const std::string name = "zantrix_contract_" + key.substr(key.rfind('\\') + 1) + ".sys";
+  const bool separate = env.PutNativeSystemFile(name, contract::Fixture::Version6123);
+  for (const std::string& view : {std::string(), std::string("64")}) {
+    SCOPED_TRACE("view=\"" + view + "\"");
+    Requirement r;
+    r.ProductName = "P";
+    r.FileDir = modCheck::GetAttributeValue("<fileEntry dir=\"%SYSTEMDIR%\\\">", 6);
+    r.FileName = name;
+    r.FileVersion = "6.0";
+    r.FileView = view;
+    const bool expected = !separate || view == "64";
+    EXPECT_EQ(Found(r), expected);
+    const std::string why = modCheck::Explain(modCheck::EvidenceFor(0));
+    if (expected)
+      EXPECT_NE(why.find("has version 6.1.2.3"), std::string::npos) << why;
+    else
+      EXPECT_NE(why.find("exists only in the 64-bit file system; add view=\"64\""),
+                std::string::npos)
+          << why;
+  }
 }
 
 }  // namespace

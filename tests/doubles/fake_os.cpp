@@ -86,6 +86,11 @@ void FakeFileSystem::AddFile(const std::string& path, const std::string& bytes, 
   entries_[key] = e;
 }
 
+void FakeFileSystem::AddFileOnSide(const std::string& path, int side, const std::string& bytes) {
+  AddFile(path, bytes);
+  entries_[Key(path)].side = side;
+}
+
 void FakeFileSystem::Lock(const std::string& path) {
   const auto it = entries_.find(Key(path));
   if (it != entries_.end()) it->second.locked = true;
@@ -124,7 +129,7 @@ std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
                                       : LastPart(key);
   if (namePattern.find_first_of("*?") == std::string::npos) {
     const auto it = entries_.find(key);
-    if (it == entries_.end()) return std::nullopt;
+    if (it == entries_.end() || !Visible(it->second)) return std::nullopt;
     const Entry& e = it->second;
     const bool plain = !e.hidden && !e.system;
     if (kinds == platform::EntryKinds::Any ||
@@ -133,7 +138,8 @@ std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
     return std::nullopt;
   }
   for (const auto& [k, e] : entries_) {
-    if (ParentKey(k) != folder || !Matches(namePattern.c_str(), LastPart(k).c_str())) continue;
+    if (ParentKey(k) != folder || !Visible(e) || !Matches(namePattern.c_str(), LastPart(k).c_str()))
+      continue;
     const bool plain = !e.hidden && !e.system;
     if (kinds == platform::EntryKinds::Any ||
         (plain && (!e.folder || kinds == platform::EntryKinds::FilesAndFolders)))
@@ -457,6 +463,7 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
   s.windows = &windows;
   s.forms = &forms;
   s.clipboard = &clipboard;
+  s.wow64 = &wow64;
   platform::Install(s);
   files.AddFolder(app.folder);
 }

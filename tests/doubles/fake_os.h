@@ -27,12 +27,19 @@ class FakeFileSystem : public platform::FileSystem {
     bool system = false;
     bool locked = false;  // cannot be opened for reading
     std::string bytes;
+    // 0: seen from both sides of 64-bit Windows; 64: only with file-system
+    // redirection off (the 64-bit system folder); 32: only with it on.
+    int side = 0;
   };
 
   FakeFileSystem();
   void AddFolder(const std::string& path);  // creates missing parents
   void AddFile(const std::string& path, const std::string& bytes = {}, bool hidden = false,
                bool system = false);
+  // A file on one side of 64-bit Windows only (Entry::side).
+  void AddFileOnSide(const std::string& path, int side, const std::string& bytes = {});
+  // True while redirection is off (FakeWow64).
+  bool native = false;
   // The file can no longer be opened for reading (in use, no access).
   void Lock(const std::string& path);
   // Changes below `folder` fail with access denied.
@@ -56,6 +63,7 @@ class FakeFileSystem : public platform::FileSystem {
 
  private:
   bool Denied(const std::string& key) const;
+  bool Visible(const Entry& e) const { return e.side == 0 || (e.side == 64) == native; }
   bool HasParentFolder(const std::string& key) const;
   std::map<std::string, Entry> entries_;  // by Key()
   std::set<std::string> denied_;
@@ -228,6 +236,29 @@ class FakeClipboard : public platform::Clipboard {
   }
 };
 
+// A 32-bit program on 64-bit Windows by default, whatever the build: the
+// registry double has two views, and the file system two sides.
+class FakeWow64 : public platform::Wow64 {
+ public:
+  explicit FakeWow64(FakeFileSystem& files) : files_(files) {}
+  bool wow64 = true;
+  int disables = 0;  // how often redirection was turned off
+  bool IsWow64Process() override { return wow64; }
+  Status DisableFsRedirection(std::uintptr_t& cookie) override {
+    if (!wow64 || files_.native) return platform::kErrorInvalidParameter;
+    files_.native = true;
+    ++disables;
+    cookie = 0x5a;
+    return platform::kOk;
+  }
+  void RevertFsRedirection(std::uintptr_t cookie) override {
+    if (cookie == 0x5a) files_.native = false;
+  }
+
+ private:
+  FakeFileSystem& files_;
+};
+
 // Windows-1252, as Wine uses for a C or en_US locale.
 class FakeCodePage : public platform::CodePage {
  public:
@@ -256,6 +287,7 @@ class FakeOs {
   FakeWindows windows;
   FakeFormHost forms;
   FakeClipboard clipboard;
+  FakeWow64 wow64{files};
 
  private:
   platform::Services previous_;

@@ -206,7 +206,8 @@ TEST_F(EvidenceGui, RegistryReasons) {
       HasOtherView()
           ? "Missing: the registry key " + kMachineKeyPath + " does not exist.\r\n" +
                 kMachineKeyPath + ", value \"InstallPath\" exists only in the " + OtherViewBits() +
-                "-bit registry, which this checker does not read (\"C:\\FrameKit\" (REG_SZ))."
+                "-bit registry (\"C:\\FrameKit\" (REG_SZ)); add view=\"" + OtherViewBits() +
+                "\" to the registry entry to check it there."
           // One registry view (32-bit Windows): the value is simply there.
           : "Found: " + kMachineKeyPath + ", value \"InstallPath\" = \"C:\\FrameKit\" (REG_SZ).";
   Specs(Product("By registry", RegistryEntry("HKEY_CURRENT_USER", kKey, "InstallPath"), "") +
@@ -253,6 +254,45 @@ TEST_F(EvidenceGui, RegistryReasons) {
                    : nullptr;
       },
       15000));
+  EXPECT_TRUE(preflect.Close(10000));
+}
+
+// A product that wrote to the other registry view is missing with the
+// attribute that finds it; with that attribute added, a retest finds it.
+TEST_F(EvidenceGui, ViewAttributeFindsTheOtherView) {
+  const std::string entry = RegistryEntry("HKEY_LOCAL_MACHINE", kKey, "InstallPath");
+  const std::string viewed = entry.substr(0, entry.size() - 2) + " view=\"" + OtherViewBits() + "\"/>";
+  Specs(Product("Driver", entry, ""));
+  gui::Program preflect(stage + "\Preflect.exe", stage);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr);
+  const std::string found = "Found: " + kMachineKeyPath +
+                            (HasOtherView() ? " (" + OtherViewBits() + "-bit view)" : "") +
+                            ", value \"InstallPath\" = \"C:\\FrameKit\" (REG_SZ).";
+  if (HasOtherView())
+    ExpectExplanations(window, {{"Driver", "Missing: the registry key " + kMachineKeyPath +
+                                               " does not exist.\r\n" + kMachineKeyPath +
+                                               ", value \"InstallPath\" exists only in the " +
+                                               OtherViewBits() + "-bit registry (\"C:\\FrameKit\" "
+                                               "(REG_SZ)); add view=\"" + OtherViewBits() +
+                                               "\" to the registry entry to check it there."}});
+  Specs(Product("Driver", viewed, ""));
+  HWND retest = nullptr;
+  for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (gui::Text(c) == "Perform Retest" || gui::Text(c) == "Continue") retest = c;
+  ASSERT_NE(retest, nullptr);
+  if (gui::Text(retest) == "Perform Retest") PostMessageA(retest, BM_CLICK, 0, 0);
+  HWND tips = gui::ToolTipWindowOf(window);
+  std::string seen;
+  EXPECT_TRUE(gui::WaitFor(
+      [&]() -> HWND {
+        const auto row = FindRow(window, "Driver");
+        seen = row ? gui::RemoteToolTipText(tips, window, row->name) : "";
+        return seen == found ? window : nullptr;
+      },
+      15000))
+      << seen;
+  EXPECT_EQ(gui::Text(retest), "Continue");
   EXPECT_TRUE(preflect.Close(10000));
 }
 

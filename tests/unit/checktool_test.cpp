@@ -3,6 +3,7 @@
 // its schema, and the exit statuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -100,6 +101,18 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
       {"duplicate-name", Product("A", kNoRegistry + kNoFile + kRemedy) + Product("A", kNoRegistry + kNoFile + kRemedy),
        Product("A", kNoRegistry + kNoFile + kRemedy) + Product("a", kNoRegistry + kNoFile + kRemedy)},
       {"empty-file", "", Product("A", kNoRegistry + kNoFile + kRemedy)},
+      {"unknown-view",
+       Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"x64\"/>" + kNoFile + kRemedy),
+       Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"64\"/>" + kNoFile + kRemedy)},
+      {"unknown-view", Product("A", file + " view=\"64bit\"/>" + kRemedy),
+       Product("A", file + " view=\"64\"/>" + kRemedy)},
+      {"wow6432node",
+       Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Wow6432Node\\Z\" type=\"REG_SZ\"/>" + kNoFile + kRemedy),
+       Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Z\" type=\"REG_SZ\" view=\"32\"/>" + kNoFile + kRemedy)},
+      {"view-no-effect", Product("A", file + " view=\"32\"/>" + kRemedy),
+       Product("A", file + " view=\"\"/>" + kRemedy)},
+      {"view-no-effect", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\" view=\"64\"/>"),
+       Product("A", kNoRegistry + kNoFile + kRemedy)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -107,6 +120,30 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
     ASSERT_EQ(trap.size(), 1u) << File(c.trap);
     EXPECT_EQ(trap[0].second, c.rule);
     EXPECT_EQ(Found(File(c.meant)), (std::vector<std::pair<int, std::string>>{})) << File(c.meant);
+  }
+}
+
+// The view rules' fixes name the exact attribute to write.
+TEST(Lint, ViewFixesNameTheAttribute) {
+  fakes::FakeOs os;
+  struct Case {
+    std::string entry, fix;
+  };
+  const Case cases[] = {
+      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\WOW6432Node\\Pcap\" type=\"REG_SZ\"/>",
+       "write key=\"SOFTWARE\\Pcap\" view=\"32\" to read the 32-bit view on every Windows"},
+      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"Wow6432Node\\Pcap\" type=\"REG_SZ\"/>",
+       "write key=\"Pcap\" view=\"32\" to read the 32-bit view on every Windows"},
+      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"amd64\"/>",
+       "write view=\"64\" for the 64-bit registry, view=\"32\" for the 32-bit one"},
+      {"<remedy source=\"web\" location=\"http://x/\" view=\"64\"/>",
+       "move view=\"64\" to the registry or file entry it is meant for"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entry);
+    const auto found = checktool::Lint(File(Product("A", c.entry + kNoFile + kRemedy)));
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(),
+                            [&](const checktool::Diagnostic& d) { return d.fix == c.fix; }));
   }
 }
 
@@ -133,6 +170,10 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
       "type=\"REG_SZ\"/>\n"
       "<fileEntry name=\"a.dll\" dir=\"%SYSTEMDIR%\\\" version=\"2.0\"/></product>\n"
       "<product name=\"B\"><remedy source=\"web\" location=\"%ZANTRIXDIR%\\%WINDIR%\"/></product>\n"
+      "<product name=\"C\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" "
+      "view=\"64\"/><fileEntry name=\"c.sys\" view=\"32\"/></product>\n"
+      "<product name=\"D\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" "
+      "view=\"x\"/><fileEntry name=\"d.sys\" view=\"64\"/></product>\n"
       "</systemSearch>\n");
   // Columns aside: blanks between the parts count as one.
   const auto squeeze = [](std::string t) {
@@ -149,7 +190,13 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
            "2. \"B\", product tag at line 4",
            " file name \"a.dll\" line 3, inherited from \"A\"",
            " remedy location \"C:\\Program Files\\Zantrix\\Preflect\\%WINDIR%\" line 4",
-           " tested by: the registry and the file (the file decides)"})
+           " tested by: the registry and the file (the file decides)",
+           " registry view (the program's own) line 2",
+           " file view (the program's own) line 3",
+           " registry view \"64\" (the 64-bit registry) line 5",
+           " file view \"32\" (no effect) line 5",
+           " registry view \"x\" (unknown: the program's own) line 6",
+           " file view \"64\" (the 64-bit file system) line 6"})
     EXPECT_NE(squeezed.find(std::string(line) + "\n"), std::string::npos) << line << "\nin:\n" << text;
 }
 

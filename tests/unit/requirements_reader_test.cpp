@@ -182,6 +182,43 @@ TEST_F(Reader, RootAndTypeNamesOrNumbers) {
   }
 }
 
+// view= is read by the registry and file entries only, each into its own
+// field, found anywhere in the tag, and carried over like their other fields.
+TEST_F(Reader, ViewIsReadByItsOwnTagAndCarriedOver) {
+  modCheck::ResetRequirements();
+  ASSERT_EQ(Read("<product name=\"A\" view=\"64\">"
+                 "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"k\" type=\"REG_SZ\" VIEW=\"64\"/>"
+                 "<fileEntry name=\"a.sys\" dir=\"d\\\" view=\"32\"/>"
+                 "<remedy source=\"web\" view=\"64\"/></product>"
+                 "<product name=\"B\"><fileEntry name=\"b\" preview=\"64\"/></product>"
+                 "<product name=\"C\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"k\" "
+                 "type=\"REG_SZ\"/></product>"),
+            0);
+  ASSERT_EQ(Requirements.size(), 4u);
+  EXPECT_EQ(Requirements[0].RegView, "64");
+  EXPECT_EQ(Requirements[0].FileView, "32");
+  EXPECT_EQ(Requirements[1].RegView, "64");   // carried over
+  EXPECT_EQ(Requirements[1].FileView, "64");  // "preview=" holds "view="
+  EXPECT_EQ(Requirements[2].RegView, "");     // a new registry entry without it
+  EXPECT_EQ(Requirements[2].FileView, "64");
+}
+
+TEST(ViewBits, OnlyTheTwoNumbersWrittenExactly) {
+  struct Case {
+    const char* text;
+    int bits;
+    bool known;
+  };
+  const Case cases[] = {{"64", 64, true}, {"32", 32, true}, {"", 0, true},
+                        {"x64", 0, false}, {" 64", 0, false}, {"0064", 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    bool known = !c.known;
+    EXPECT_EQ(modCheck::ViewBits(c.text, &known), c.bits);
+    EXPECT_EQ(known, c.known);
+  }
+}
+
 TEST_F(Reader, ReplacesTheFirstFolderTokenInDirAndLocation) {
   os.folders.system = "C:\\windows\\system32\\";  // a trailing backslash is dropped
   struct Case {
@@ -340,10 +377,12 @@ ReferenceResult ReferenceRead(const std::string& ansi) {
       work.RegValueName = modCheck::GetAttributeValue(tag, 3);
       work.RegType = type.value_or(0);
       work.RegData = modCheck::GetAttributeValue(tag, 5);
+      work.RegView = modCheck::GetAttributeValue(tag, 10);
     } else if (has(tag, "<fileEntry")) {
       work.FileName = modCheck::GetAttributeValue(tag, 0);
       work.FileDir = modCheck::GetAttributeValue(tag, 6);
       work.FileVersion = modCheck::GetAttributeValue(tag, 7);
+      work.FileView = modCheck::GetAttributeValue(tag, 10);
     } else if (has(tag, "<remedy")) {
       work.RemedySource = modCheck::GetAttributeValue(tag, 8);
       work.RemedyLocation = modCheck::GetAttributeValue(tag, 9);
@@ -407,7 +446,7 @@ TEST_F(Equivalence, RandomInputsFromAFixedSeed) {
   const std::vector<std::string> pieces = {
       "<", ">", "\"", "=", " ", "\r\n", "/", "product", "Product", "registryEntry",
       "fileEntry", "remedy", "systemSearch", "name=", "root=", "key=", "value=", "type=",
-      "data=", "dir=", "version=", "source=", "location=", "HKEY_CURRENT_USER", "REG_DWORD",
+      "data=", "dir=", "version=", "source=", "location=", "view=", "64", "32", "HKEY_CURRENT_USER", "REG_DWORD",
       "-2147483647", "12", "%WINDIR%", "%SYSTEMDIR%", "%ZANTRIXDIR%", std::string(1, '\0'),
       "\xE9", "\x80", "A", "b", "<product name=\"", "</product>"};
   std::mt19937 random(20261208);
