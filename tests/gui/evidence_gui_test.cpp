@@ -263,7 +263,7 @@ TEST_F(EvidenceGui, ViewAttributeFindsTheOtherView) {
   const std::string entry = RegistryEntry("HKEY_LOCAL_MACHINE", kKey, "InstallPath");
   const std::string viewed = entry.substr(0, entry.size() - 2) + " view=\"" + OtherViewBits() + "\"/>";
   Specs(Product("Driver", entry, ""));
-  gui::Program preflect(stage + "\Preflect.exe", stage);
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
   HWND window = WaitCheckWindow(preflect.pid());
   ASSERT_NE(window, nullptr);
   const std::string found = "Found: " + kMachineKeyPath +
