@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "checktool/FileText.h"
+#include "platform/services.h"
 #include "platform/text.h"
 #include "requirements/evidence.h"
 #include "requirements/reader.h"
@@ -84,8 +85,13 @@ std::string ExplainFile(std::string_view bytes) {
   modCheck::ReadRequirementsText(bytes, list, &recorder);
   const Lines lines(bytes);
   const auto& products = recorder.Products();
-  if (products.empty()) return "The file names no products: the checker finds everything at once.\n";
-  std::string text;
+  std::string text =
+      platform::EncodingOf(bytes) == platform::StoredEncoding::Utf8
+          ? "Read as UTF-8: the file starts with the UTF-8 byte order mark.\n"
+          : "Read as " + platform::CodePageName(platform::Os().codePage->LegacyCodePage()) +
+                ", the system's legacy code page: the file has no UTF-8 byte order mark.\n";
+  if (products.empty())
+    return text + "The file names no products: the checker finds everything at once.\n";
   int row = 0;
   for (const Stored& p : products) {
     const Requirement& r = p.record;

@@ -55,11 +55,12 @@ bool IsDottedNumbers(const std::string& text) {
 
 class Watcher : public modCheck::ReadObserver {
  public:
-  explicit Watcher(std::string_view bytes) : lines_(bytes) {}
+  explicit Watcher(std::string_view bytes)
+      : lines_(bytes), encoding_(platform::EncodingOf(bytes)) {}
 
   void OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
              const Requirement& work) override {
-    const std::string tag = platform::Os().codePage->FromAnsi(std::string(ansiTag));
+    const std::string tag = modCheck::DecodeTag(ansiTag, encoding_);
     CheckQuotes(offset, ansiTag);
     if (kind == TagKind::SystemSearch || kind == TagKind::Other) return;
     if (kind != TagKind::EndProduct) CheckAttributeSyntax(offset, tag, kind);
@@ -389,6 +390,7 @@ class Watcher : public modCheck::ReadObserver {
   }
 
   Lines lines_;
+  platform::StoredEncoding encoding_;
   std::vector<Diagnostic> diagnostics_;
   std::optional<Open> open_;
   std::optional<Nameless> pendingNameless_;
@@ -401,11 +403,43 @@ class Watcher : public modCheck::ReadObserver {
 
 }  // namespace
 
+// A file that is UTF-8 but lacks the byte order mark is read in the legacy
+// code page: its names look wrong in the window. The offset of its first
+// character beyond ASCII, none when the file is not such a file.
+std::optional<std::size_t> Utf8WithoutMark(std::string_view bytes) {
+  if (platform::EncodingOf(bytes) == platform::StoredEncoding::Utf8) return std::nullopt;
+  std::optional<std::size_t> first;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t length = platform::Utf8SequenceAt(bytes, at);
+    if (length == 0) return std::nullopt;
+    if (length > 1 && !first) first = at;
+    at += length;
+  }
+  return first;
+}
+
 std::vector<Diagnostic> Lint(std::string_view bytes) {
   Watcher watcher(bytes);
   std::vector<Requirement> list(2);
   modCheck::ReadRequirementsText(bytes, list, &watcher);
-  return watcher.Finish();
+  std::vector<Diagnostic> found = watcher.Finish();
+  if (const auto at = Utf8WithoutMark(bytes)) {
+    const Lines lines(bytes);
+    const std::string character(bytes.substr(*at, platform::Utf8SequenceAt(bytes, *at)));
+    const int legacy = platform::Os().codePage->LegacyCodePage();
+    found.insert(found.begin(),
+                 {lines.LineOf(*at), lines.ColumnOf(*at), Severity::Warning, "utf8-without-bom",
+                  "the file is UTF-8 but has no byte order mark, so the checker reads it as " +
+                      platform::CodePageName(legacy) + " and its names look wrong in the window (" +
+                      Quoted(platform::Os().codePage->FromLegacyAnsi(character)) + " for " +
+                      Quoted(character) + ")",
+                  "save it as UTF-8 with a byte order mark (\"UTF-8 with BOM\" in most editors), "
+                  "or in " + platform::CodePageName(legacy)});
+    std::stable_sort(found.begin(), found.end(), [](const Diagnostic& a, const Diagnostic& b) {
+      return a.line != b.line ? a.line < b.line : a.column < b.column;
+    });
+  }
+  return found;
 }
 
 const std::vector<std::string>& LintRules() {
@@ -415,7 +449,7 @@ const std::vector<std::string>& LintRules() {
       "regvalue-without-registry", "dir-without-backslash", "version-not-numbers",
       "unknown-token",    "second-token",      "web-case",              "empty-location",
       "duplicate-name",   "empty-file",        "too-many-products",     "unknown-view",
-      "wow6432node",      "view-no-effect"};
+      "wow6432node",      "view-no-effect",    "utf8-without-bom"};
   return rules;
 }
 

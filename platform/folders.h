@@ -13,6 +13,9 @@ inline constexpr int kCsidlPersonal = 5;          // the user's documents
 inline constexpr int kCsidlMyDocuments = 12;      // documents as the desktop shows them
 inline constexpr int kCsidlCommonAppData = 35;    // machine-wide application data
 
+// The folders start-up needs by name.
+enum class NamedFolder { Program, CommonAppData, Temp };
+
 class SystemFolders {
  public:
   virtual ~SystemFolders() = default;
@@ -26,6 +29,10 @@ class SystemFolders {
   virtual std::uint32_t GetTempPath(std::string& buffer) = 0;
   virtual std::uint32_t GetSystemDirectory(std::string& buffer) = 0;
   virtual std::uint32_t GetWindowsDirectory(std::string& buffer) = 0;
+  // The folder's name as the system holds it, every character kept, for
+  // messages: where the ANSI code page is not UTF-8, the calls above turn a
+  // character outside it into "?". Empty when the system cannot say.
+  virtual std::string ExactName(NamedFolder folder) = 0;
 };
 
 }  // namespace platform

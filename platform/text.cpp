@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include "platform/codepage.h"
+
 #include <algorithm>
 
 namespace platform {
@@ -118,6 +120,36 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
     out += mapped;
   }
   return out;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+  if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k)
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+  // The second byte's range rules out overlong forms, surrogates and code
+  // points above U+10FFFF.
+  if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F) ||
+      (lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F))
+    return 0;
+  return length;
+}
+
+StoredEncoding EncodingOf(std::string_view bytes) {
+  return bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom ? StoredEncoding::Utf8
+                                                       : StoredEncoding::LegacyAnsi;
+}
+
+std::string CodePageName(int codePage) {
+  if (codePage >= 1250 && codePage <= 1258) return "Windows-" + std::to_string(codePage);
+  return "code page " + std::to_string(codePage);
 }
 
 }  // namespace platform

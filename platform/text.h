@@ -33,4 +33,8 @@ std::string FormatDateTime(const DateTime& when, char between);
 std::string Windows1252ToUtf8(std::string_view ansi);
 std::string Utf8ToWindows1252(std::string_view utf8);
 
+// The length of the UTF-8 sequence that starts at `at` (1 to 4), or 0 when
+// no well-formed one does (overlong forms and surrogates included).
+std::size_t Utf8SequenceAt(std::string_view text, std::size_t at);
+
 }  // namespace platform

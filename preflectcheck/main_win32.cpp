@@ -9,6 +9,25 @@
 #include "checktool/Cli.h"
 #include "platform/win32/win32.h"
 
+namespace {
+
+// To a console as Unicode, which shows every name whatever the console's
+// code page; to a file or a pipe as UTF-8, text and JSON alike, so that
+// nothing is lost there either.
+void Write(DWORD which, const std::string& utf8) {
+  if (utf8.empty()) return;
+  const HANDLE handle = GetStdHandle(which);
+  DWORD mode = 0, written = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = platform::win32::WideFromUtf8(utf8);
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return;
+  }
+  WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   platform::win32::RestrictDllSearch();
   platform::win32::InstallServices();
@@ -30,10 +49,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(platform::win32::FromAnsi(argv[i]));
   const int status = checktool::Main(args, io);
-  // Text for people in the ANSI code page, as every text the programs hand
-  // the system; JSON in UTF-8, as JSON is exchanged.
-  const bool json = std::find(args.begin(), args.end(), "--json") != args.end();
-  std::cout << (json ? out.str() : platform::win32::ToAnsi(out.str()));
-  std::cerr << platform::win32::ToAnsi(err.str());
+  Write(STD_OUTPUT_HANDLE, out.str());
+  Write(STD_ERROR_HANDLE, err.str());
   return status;
 }

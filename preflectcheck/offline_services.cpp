@@ -18,6 +18,13 @@ class Cp1252 : public platform::CodePage {
   std::string FromAnsi(const std::string& ansi) override {
     return platform::Windows1252ToUtf8(ansi);
   }
+  bool CarriesEveryCharacter() override { return false; }
+  // Requirements files are written on Windows: Windows-1252 unless they
+  // start with the UTF-8 byte order mark.
+  std::string FromLegacyAnsi(const std::string& bytes) override {
+    return platform::Windows1252ToUtf8(bytes);
+  }
+  int LegacyCodePage() override { return 1252; }
 };
 
 // What a buffer-filling call answers: the text's length, or the size it
@@ -41,6 +48,7 @@ class Placeholders : public platform::SystemFolders {
   std::uint32_t GetWindowsDirectory(std::string& buffer) override {
     return Fill(buffer, "<the Windows folder>");
   }
+  std::string ExactName(platform::NamedFolder) override { return {}; }
 };
 
 class Tool : public platform::AppInfo {

@@ -1,5 +1,6 @@
 #include "requirements/modRegistry.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/services.h"
@@ -58,12 +59,16 @@ std::optional<std::string> ReadValueText(std::int32_t lRoot, const std::string& 
     detail.type = info.type;
     std::string data(info.size, '\0');
     std::uint32_t type = info.type;
-    // A value that changed between the two queries is taken as unreadable
-    // rather than guessed at.
     if (info.size != 0)
       detail.queryStatus = registry.QueryValueData(key.get(), sValueName, type, data);
+    // A text in UTF-8 may take more bytes than the size first answered, and
+    // a value may grow between the two queries: asked once more, with room.
+    if (detail.queryStatus == platform::kErrorMoreData &&
+        registry.QueryValueInfo(key.get(), sValueName, info) == platform::kOk) {
+      data.assign(std::max<std::size_t>(info.size, data.size() * 2), '\0');
+      detail.queryStatus = registry.QueryValueData(key.get(), sValueName, type, data);
+    }
     if (detail.queryStatus == platform::kOk) {
-      if (data.size() > info.size) data.resize(info.size);
       if (IsStringType(type)) {
         if (!data.empty() && data.back() == '\0') data.pop_back();
         text = Os().codePage->FromAnsi(data);

@@ -124,11 +124,11 @@ void ReadRegistryEntry(const std::string& tag, Requirement& work) {
 
 // What the tag does to the working record; an end of product is left to
 // the caller, which stores it.
-TagKind ApplyTag(std::string_view ansiTag, Requirement& work) {
-  const TagKind kind = ClassifyTag(ansiTag);
+TagKind ApplyTag(std::string_view rawTag, platform::StoredEncoding encoding, Requirement& work) {
+  const TagKind kind = ClassifyTag(rawTag);
   if (kind == TagKind::Other || kind == TagKind::SystemSearch || kind == TagKind::EndProduct)
     return kind;
-  const std::string tag = Os().codePage->FromAnsi(std::string(ansiTag));
+  const std::string tag = DecodeTag(rawTag, encoding);
   switch (kind) {
     case TagKind::Product:
       work.ProductName = GetAttributeValue(tag, 0);
@@ -260,6 +260,11 @@ int ViewBits(const std::string& sView, bool* known) {
   return bits;
 }
 
+std::string DecodeTag(std::string_view bytes, platform::StoredEncoding encoding) {
+  if (encoding == platform::StoredEncoding::Utf8) return std::string(bytes);
+  return Os().codePage->FromLegacyAnsi(std::string(bytes));
+}
+
 void AdvanceProgress(std::int16_t iStep) {
   ProgressTarget& bar = CurrentProgress();
   // Held to the 16-bit range instead of overflowing.
@@ -274,6 +279,9 @@ void AdvanceProgress(std::int16_t iStep) {
 void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
                           ReadObserver* observer) {
   Requirement work;
+  // The keywords are ASCII in either encoding, so only the tags read for
+  // their values are decoded.
+  const platform::StoredEncoding encoding = platform::EncodingOf(bytes);
   const char* const begin = bytes.data();
   const char* const end = begin + bytes.size();
   for (const char* at = begin; at < end;) {
@@ -283,7 +291,7 @@ void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list
     const auto* lt = static_cast<const char*>(std::memchr(at, '<', tagEnd - at));
     const char* tagStart = lt ? lt : at;
     const std::string_view tag(tagStart, tagEnd - tagStart);
-    const TagKind kind = ApplyTag(tag, work);
+    const TagKind kind = ApplyTag(tag, encoding, work);
     if (observer) observer->OnTag(static_cast<std::size_t>(tagStart - begin), tag, kind, work);
     if (kind == TagKind::EndProduct) {
       const auto index = StoreWorkingRecord(list, work);

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "requirements/modCheck.h"
 
 namespace modCheck {
@@ -36,8 +37,12 @@ class ReadObserver {
   virtual void OnStored(std::size_t index, const Requirement& work, bool dropped) = 0;
 };
 
-// Reads the bytes of a requirements file (ANSI) into `list`, which the
-// caller has reset, as ReadRequirements does, progress steps included.
+// A tag's bytes as text: as they stand in a file that starts with the
+// UTF-8 byte order mark, else from the system's legacy ANSI code page.
+std::string DecodeTag(std::string_view bytes, platform::StoredEncoding encoding);
+
+// Reads the bytes of a requirements file into `list`, which the caller has
+// reset, as ReadRequirements does, progress steps included.
 void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
                           ReadObserver* observer = nullptr);
 

@@ -16,7 +16,10 @@ std::string clsDirChecker::GetPath(const std::string& sWhichPath, const std::str
                                    const std::string& sMyDocSubFolder) const {
   if (sWhichPath == "App") {
     std::string p = WithTrailingBackslash(GetSpecialFolderPath(platform::kCsidlCommonAppData, 0));
-    if (!IsFolderWritable(p)) p = WithTrailingBackslash(GetTempFolder());
+    if (LostCharacters(p) || !IsFolderWritable(p)) {
+      p = WithTrailingBackslash(GetTempFolder());
+      RequireWholeName(p, platform::NamedFolder::Temp);
+    }
     for (const std::string* part : {&sVendor, &sAppName}) {
       if (part->empty()) continue;
       p += *part;
@@ -30,8 +33,29 @@ std::string clsDirChecker::GetPath(const std::string& sWhichPath, const std::str
     if (!sMyDocSubFolder.empty()) EnsureFolder(p + sMyDocSubFolder, sMyDocSubFolder);
     return p;
   }
-  if (sWhichPath == "Program") return WithTrailingBackslash(Os().app->ExecutableFolder());
+  if (sWhichPath == "Program") {
+    std::string p = WithTrailingBackslash(Os().app->ExecutableFolder());
+    RequireWholeName(p, platform::NamedFolder::Program);
+    return p;
+  }
   return {};
+}
+
+bool clsDirChecker::LostCharacters(const std::string& sPath) {
+  return sPath.find('?') != std::string::npos && !Os().codePage->CarriesEveryCharacter();
+}
+
+void clsDirChecker::RequireWholeName(const std::string& sPath, platform::NamedFolder which) {
+  if (!LostCharacters(sPath)) return;
+  std::string name = Os().folders->ExactName(which);
+  if (name.empty()) name = sPath;
+  if (name.size() > 3 && name.back() == '\\') name.pop_back();
+  throw platform::OsError(
+      0, "The folder \"" + name +
+             "\" has characters that this version of Windows cannot pass to the program; move it "
+             "to a folder whose name uses only the characters of " +
+             platform::CodePageName(Os().codePage->LegacyCodePage()) +
+             ", or use Windows 10 version 1903 or later, which passes every character.");
 }
 
 std::string clsDirChecker::GetMyDocDir() const {

@@ -71,17 +71,20 @@ DateTime WinClock::Now() {
 }
 
 Status WinClipboard::SetText(const std::string& text) {
-  const std::string ansi = ToAnsi(text);
+  // Unicode text, so that any name survives a paste; the system offers it
+  // to programs that ask for ANSI text too.
+  const std::wstring wide = WideFromUtf8(text);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
   // Owned by the active window, as the system expects of a clipboard owner.
   if (!OpenClipboard(GetActiveWindow())) return LastStatus();
   Status status = kOk;
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, ansi.size() + 1);
-  if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
-    std::memcpy(bytes, ansi.c_str(), ansi.size() + 1);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (void* locked = memory ? GlobalLock(memory) : nullptr) {
+    std::memcpy(locked, wide.c_str(), bytes);
     GlobalUnlock(memory);
     EmptyClipboard();
     // The clipboard owns the memory once it takes it.
-    if (SetClipboardData(CF_TEXT, memory))
+    if (SetClipboardData(CF_UNICODETEXT, memory))
       memory = nullptr;
     else
       status = LastStatus();

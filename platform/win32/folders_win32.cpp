@@ -43,6 +43,32 @@ Status WinFolders::GetFolderPath(int csidl, std::uint32_t flags, std::string& bu
   });
 }
 
+std::string WinFolders::ExactName(NamedFolder folder) {
+  // The wide calls: the only ones that hold a name the ANSI code page
+  // cannot, and only for saying which folder that is.
+  wchar_t path[MAX_PATH + 1] = {};
+  switch (folder) {
+    case NamedFolder::Program: {
+      const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+      if (n == 0 || n >= MAX_PATH) return {};
+      if (wchar_t* slash = wcsrchr(path, L'\\')) *slash = L'\0';
+      break;
+    }
+    case NamedFolder::CommonAppData: {
+      using GetFolderPathW = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+      static const auto get = SystemFunction<GetFolderPathW>("shfolder.dll", "SHGetFolderPathW");
+      if (!get || get(nullptr, kCsidlCommonAppData, nullptr, 0, path) != S_OK) return {};
+      break;
+    }
+    case NamedFolder::Temp: {
+      const DWORD n = GetTempPathW(MAX_PATH + 1, path);
+      if (n == 0 || n > MAX_PATH) return {};
+      break;
+    }
+  }
+  return Utf8FromWide(path);
+}
+
 std::uint32_t WinFolders::GetTempPath(std::string& buffer) {
   return TextLength(buffer, [](char* data, DWORD size) { return ::GetTempPathA(size, data); });
 }

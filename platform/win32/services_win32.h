@@ -35,6 +35,7 @@ class WinFolders : public SystemFolders {
   std::uint32_t GetTempPath(std::string& buffer) override;
   std::uint32_t GetSystemDirectory(std::string& buffer) override;
   std::uint32_t GetWindowsDirectory(std::string& buffer) override;
+  std::string ExactName(NamedFolder folder) override;
 };
 
 class WinVersions : public VersionInfo {
@@ -95,6 +96,9 @@ class WinCodePage : public CodePage {
  public:
   std::string ToAnsi(const std::string& utf8) override { return win32::ToAnsi(utf8); }
   std::string FromAnsi(const std::string& ansi) override { return win32::FromAnsi(ansi); }
+  bool CarriesEveryCharacter() override { return GetACP() == CP_UTF8; }
+  std::string FromLegacyAnsi(const std::string& bytes) override;
+  int LegacyCodePage() override;
 };
 
 class WinWow64 : public Wow64 {

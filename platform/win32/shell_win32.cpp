@@ -37,7 +37,13 @@ Status WinShell::StartProgram(const std::string& commandLine) {
 int WinMessageBoxes::Show(const std::string& text, const std::string& title,
                           std::uint32_t style) {
   // Owned by the active window, so the box is modal to it.
-  return MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), style);
+  if (AnsiHolds(text) && AnsiHolds(title))
+    return MessageBoxA(GetActiveWindow(), ToAnsi(text).c_str(), ToAnsi(title).c_str(), style);
+  // Only where the ANSI code page is not UTF-8 and the text names what it
+  // cannot hold (a folder the program cannot start from): the one message
+  // that must show the name as it is.
+  return MessageBoxW(GetActiveWindow(), WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(),
+                     style);
 }
 
 }  // namespace platform::win32

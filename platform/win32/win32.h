@@ -20,6 +20,9 @@ namespace platform::win32 {
 // The one place that converts between UTF-8 and the ANSI code page.
 std::string ToAnsi(const std::string& utf8);
 std::string FromAnsi(const std::string& ansi);
+std::string Utf8FromWide(const std::wstring& wide);
+// Whether the ANSI code page holds every character of the text.
+bool AnsiHolds(const std::string& utf8);
 // UTF-8 as UTF-16, for the few calls that take only Unicode text.
 std::wstring WideFromUtf8(const std::string& utf8);
 

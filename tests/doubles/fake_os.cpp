@@ -438,12 +438,16 @@ std::string FakeSystemMessages::Describe(Status status) {
 
 // ---- code page 1252 ----------------------------------------------------
 
-std::string FakeCodePage::ToAnsi(const std::string& utf8) {
-  return platform::Utf8ToWindows1252(utf8);
+std::string FakeCodePage::ToAnsi(const std::string& text) {
+  return utf8 ? text : platform::Utf8ToWindows1252(text);
 }
 
 std::string FakeCodePage::FromAnsi(const std::string& ansi) {
-  return platform::Windows1252ToUtf8(ansi);
+  return utf8 ? ansi : platform::Windows1252ToUtf8(ansi);
+}
+
+std::string FakeCodePage::FromLegacyAnsi(const std::string& bytes) {
+  return platform::Windows1252ToUtf8(bytes);
 }
 
 // ---- all of them -------------------------------------------------------

@@ -140,6 +140,11 @@ class FakeFolders : public platform::SystemFolders {
   std::uint32_t GetTempPath(std::string& buffer) override;
   std::uint32_t GetSystemDirectory(std::string& buffer) override;
   std::uint32_t GetWindowsDirectory(std::string& buffer) override;
+  std::map<platform::NamedFolder, std::string> exact;
+  std::string ExactName(platform::NamedFolder folder) override {
+    const auto it = exact.find(folder);
+    return it == exact.end() ? std::string() : it->second;
+  }
 };
 
 class FakeVersions : public platform::VersionInfo {
@@ -259,11 +264,17 @@ class FakeWow64 : public platform::Wow64 {
   FakeFileSystem& files_;
 };
 
-// Windows-1252, as Wine uses for a C or en_US locale.
+// Windows-1252, as Wine uses for a C or en_US locale, is the legacy code
+// page; the process's ANSI code page is that one too (a system that ignores
+// the manifest's request) unless `utf8` says it runs in UTF-8.
 class FakeCodePage : public platform::CodePage {
  public:
+  bool utf8 = false;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
+  bool CarriesEveryCharacter() override { return utf8; }
+  std::string FromLegacyAnsi(const std::string& bytes) override;
+  int LegacyCodePage() override { return 1252; }
 };
 
 // All doubles, installed as the program's services while it lives.

@@ -281,9 +281,12 @@ HWND FocusOf(HWND window) {
 std::string ClipboardText() {
   if (!OpenClipboard(nullptr)) return {};
   std::string text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* bytes = static_cast<const char*>(GlobalLock(data))) {
-      text = bytes;
+  // As another program pastes it: Unicode text, here as UTF-8.
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const wchar_t* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+      const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+      text.assign(n > 0 ? n - 1 : 0, '\0');
+      WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), n, nullptr, nullptr);
       GlobalUnlock(data);
     }
   }

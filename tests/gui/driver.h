@@ -67,7 +67,8 @@ std::string RunCapture(const std::string& exe, const std::string& arguments,
 void Press(WORD key, bool shift = false, bool ctrl = false);
 // The window that has the keyboard focus in another process's thread.
 HWND FocusOf(HWND window);
-// Text the clipboard holds (CF_TEXT); empty when none.
+// Unicode text the clipboard holds (CF_UNICODETEXT), as UTF-8; empty when
+// none.
 std::string ClipboardText();
 // Empties the clipboard, presses Ctrl+C in `window` until it fills and
 // returns what it holds; empty when nothing came within ten seconds.

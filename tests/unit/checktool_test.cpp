@@ -11,6 +11,7 @@
 #include "checktool/Cli.h"
 #include "checktool/ExplainFile.h"
 #include "checktool/Lint.h"
+#include "platform/text.h"
 #include "tests/doubles/fake_os.h"
 #include "tests/unit/json_schema.h"
 
@@ -109,6 +110,8 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
       {"wow6432node",
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Wow6432Node\\Z\" type=\"REG_SZ\"/>" + kNoFile + kRemedy),
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Z\" type=\"REG_SZ\" view=\"32\"/>" + kNoFile + kRemedy)},
+      {"utf8-without-bom", Product("Caf\xC3\xA9", kNoRegistry + kNoFile + kRemedy),
+       Product("Caf\xE9", kNoRegistry + kNoFile + kRemedy)},
       {"view-no-effect", Product("A", file + " view=\"32\"/>" + kRemedy),
        Product("A", file + " view=\"\"/>" + kRemedy)},
       {"view-no-effect", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\" view=\"64\"/>"),
@@ -147,6 +150,33 @@ TEST(Lint, ViewFixesNameTheAttribute) {
   }
 }
 
+// UTF-8 without its mark: noted at the first character beyond ASCII with
+// how the window would show it; with the mark, or in Windows-1252, not.
+TEST(Lint, Utf8WithoutTheMark) {
+  fakes::FakeOs os;
+  const std::string body = Product("\xD0\x94\xD0\xB5\xD0\xBC\xD0\xBE", kNoRegistry + kNoFile + kRemedy);
+  const auto found = checktool::Lint(File("\n" + body));
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].line, 3);
+  EXPECT_EQ(found[0].column, 16);
+  EXPECT_EQ(found[0].message,
+            "the file is UTF-8 but has no byte order mark, so the checker reads it as Windows-1252 "
+            "and its names look wrong in the window (\"\xC3\x90\xE2\x80\x9D\" for \"\xD0\x94\")");
+  EXPECT_TRUE(checktool::Lint("\xEF\xBB\xBF" + File(body)).empty());
+}
+
+TEST(Utf8SequenceAt, WellFormedOnly) {
+  struct Case {
+    std::string text;
+    std::size_t length;
+  };
+  const Case cases[] = {{"a", 1},          {"\xC3\xA9", 2},       {"\xE6\xB5\x8B", 3},
+                        {"\xF0\x9F\x98\x80", 4}, {"\xC3", 0},           {"\xE9", 0},
+                        {"\xC0\xAF", 0},     {"\xE0\x80\xAF", 0},  {"\xED\xA0\x80", 0},
+                        {"\xF4\x90\x80\x80", 0}, {"\xC3\x41", 0}};
+  for (const Case& c : cases) EXPECT_EQ(platform::Utf8SequenceAt(c.text, 0), c.length) << c.text;
+}
+
 TEST(Lint, MoreThan32767ProductsOnce) {
   fakes::FakeOs os;
   std::string body;
@@ -183,6 +213,10 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
     return out;
   };
   const std::string squeezed = squeeze(text);
+  EXPECT_EQ(text.rfind("Read as Windows-1252, the system's legacy code page: the file has no UTF-8 "
+                       "byte order mark.\n", 0), 0u);
+  EXPECT_EQ(checktool::ExplainFile("\xEF\xBB\xBF").rfind("Read as UTF-8: the file starts with the "
+                                                      "UTF-8 byte order mark.\n", 0), 0u);
   for (const char* line : {
            "1. \"A\", product tag at line 2",
            " registry root HKEY_CURRENT_USER line 2",

@@ -219,6 +219,55 @@ TEST(ViewBits, OnlyTheTwoNumbersWrittenExactly) {
   }
 }
 
+// A file keeps the meaning it had: the legacy code page (Windows-1252
+// here) unless it starts with the UTF-8 byte order mark, whatever code page
+// the process runs in.
+TEST_F(Reader, StoredEncodings) {
+  const std::string cyrillic = "\xD0\x94\xD0\xB5\xD0\xBC\xD0\xBE";  // Демо
+  const std::string chinese = "\xE6\xB5\x8B\xE8\xAF\x95";           // 测试
+  struct Case {
+    const char* name;
+    bool utf8Process;
+    std::string bytes;
+    NameList names;
+  };
+  const Case cases[] = {
+      {"1252, legacy process", false, "<product name=\"Caf\xE9\"></product>", {"Caf\xC3\xA9", ""}},
+      {"1252, UTF-8 process", true, "<product name=\"Caf\xE9\"></product>", {"Caf\xC3\xA9", ""}},
+      {"BOM, UTF-8 process", true,
+       "\xEF\xBB\xBF<product name=\"" + cyrillic + "\"></product><product name=\"" + chinese +
+           "\"></product>",
+       {cyrillic, chinese, ""}},
+      {"BOM, legacy process", false, "\xEF\xBB\xBF<product name=\"" + chinese + "\"></product>",
+       {chinese, ""}},
+      // Without the mark, UTF-8 bytes are read as Windows-1252, as always.
+      {"UTF-8 without BOM", true, "<product name=\"\xC3\xA9\"></product>", {"\xC3\x83\xC2\xA9", ""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    os.codePage.utf8 = c.utf8Process;
+    modCheck::ResetRequirements();
+    ASSERT_EQ(Read(c.bytes), 0);
+    EXPECT_EQ(Names(), c.names);
+  }
+}
+
+// In a UTF-8 process a registry value in any script reads whole and
+// matches the data a UTF-8 file names, exactly.
+TEST_F(Reader, UnicodeRegistryDataMatches) {
+  os.codePage.utf8 = true;
+  const std::string data = "\xE6\x95\xB0\xE6\x8D\xAE";  // 数据
+  os.registry.PutString(platform::kHkeyCurrentUser, "Software\\Z", "v", data);
+  ASSERT_EQ(Read("\xEF\xBB\xBF<product name=\"P\"><registryEntry root=\"HKEY_CURRENT_USER\" "
+                 "key=\"Software\\Z\" value=\"v\" type=\"REG_SZ\" data=\"" + data + "\"/></product>"
+                 "<product name=\"Q\"><registryEntry root=\"HKEY_CURRENT_USER\" key=\"Software\\Z\" "
+                 "value=\"v\" type=\"REG_SZ\" data=\"\xE6\x95\xB0\"/></product>"),
+            0);
+  modCheck::RunChecks();
+  EXPECT_TRUE(Requirements[0].Found);
+  EXPECT_FALSE(Requirements[1].Found);
+}
+
 TEST_F(Reader, ReplacesTheFirstFolderTokenInDirAndLocation) {
   os.folders.system = "C:\\windows\\system32\\";  // a trailing backslash is dropped
   struct Case {
