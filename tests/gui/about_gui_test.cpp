@@ -21,6 +21,21 @@
 
 namespace {
 
+// A text as this program's ANSI calls give it: it runs with the checker's
+// manifest, so in UTF-8 where the system honours it, in Windows-1252 else.
+std::string Ansi(const std::string& utf8) {
+  if (GetACP() == CP_UTF8) return utf8;
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                                      static_cast<int>(utf8.size()), wide.data(),
+                                                      static_cast<int>(wide.size()))));
+  std::string ansi(wide.size() * 2, '\0');
+  ansi.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(),
+                                                      static_cast<int>(wide.size()), ansi.data(),
+                                                      static_cast<int>(ansi.size()), nullptr, nullptr)));
+  return ansi;
+}
+
 const char* const kMsinfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char* const kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
@@ -170,8 +185,8 @@ TEST_F(AboutGui, RealControlsWithTheirTexts) {
        "The Zantrix Preflect checks for the required files needed to run the products it is "
        "packaged with."},
       {"lblDisclaimer", "Static", frmAbout::kLicenceNotice},
-      // Code page 1252.
-      {"lblCopy", "Static", "Copyright \xA9 2026 Zantrix Software. All rights reserved."},
+      // In this program's ANSI code page: UTF-8 by the checker's manifest.
+      {"lblCopy", "Static", "Copyright " + Ansi("\xC2\xA9") + " 2026 Zantrix Software. All rights reserved."},
       {"picIcon", "Static", ""},
   };
   for (const Case& c : cases) {
@@ -184,7 +199,7 @@ TEST_F(AboutGui, RealControlsWithTheirTexts) {
   }
   EXPECT_TRUE(GetWindowLongA(Child("cmdOK"), GWL_STYLE) & BS_DEFPUSHBUTTON);
   EXPECT_EQ(GetWindowLongA(Child("picIcon"), GWL_STYLE) & SS_TYPEMASK, SS_BITMAP);
-  EXPECT_EQ(ToolTipOf(Child("picIcon")), "Double Click here to visit Zantrixweb\xAE");
+  EXPECT_EQ(ToolTipOf(Child("picIcon")), "Double Click here to visit Zantrixweb" + Ansi("\xC2\xAE"));
   RECT picture;
   GetClientRect(Child("picIcon"), &picture);
   EXPECT_EQ(picture.right, 74);
@@ -305,7 +320,7 @@ TEST_F(AboutGui, HomePageNoOpensNothing) {
   answerer.Stop();
   ASSERT_TRUE(answerer.seen());
   EXPECT_EQ(answerer.box().text, "Would you like to visit the Zantrix Software website?");
-  EXPECT_EQ(answerer.box().caption, "Visit Zantrixweb\xAE");
+  EXPECT_EQ(answerer.box().caption, "Visit Zantrixweb" + Ansi("\xC2\xAE"));
   EXPECT_EQ(answerer.box().buttons, (std::vector<std::string>{"&Yes", "&No"}));
   EXPECT_TRUE(answerer.box().icon);
   // Nothing can be waited for: give a browser the time it would take.
