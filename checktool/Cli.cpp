@@ -4,6 +4,7 @@
 #include "checktool/Json.h"
 #include "checktool/Lint.h"
 #include "checktool/RunReport.h"
+#include "checktool/Sarif.h"
 #include "checktool/ToolServices.h"
 #include "resources/version.h"
 
@@ -18,10 +19,11 @@ const char* const kHelp =
     "Reads a requirements file (filespecs.xml) exactly as Zantrix Preflect does.\n"
     "\n"
     "Commands:\n"
-    "  lint [--json] [--werror] FILE\n"
+    "  lint [--json | --sarif] [--werror] FILE\n"
     "      Reports each trap of the file's format with its line, column and rule,\n"
-    "      in the form compilers use. Exit status 0 without errors, 1 with errors\n"
-    "      (and with warnings under --werror), 2 when FILE cannot be read.\n"
+    "      in the form compilers use, as JSON, or as SARIF 2.1.0 for code-scanning\n"
+    "      views. Exit status 0 without errors, 1 with errors (and with warnings\n"
+    "      under --werror), 2 when FILE cannot be read.\n"
     "  explain FILE\n"
     "      The products as the checker will hold them: every field after\n"
     "      inheritance and folder tokens, with the line it came from.\n"
@@ -33,6 +35,7 @@ const char* const kHelp =
     "\n"
     "Options:\n"
     "  --json     a JSON object instead of text\n"
+    "  --sarif    lint: SARIF 2.1.0 instead of text\n"
     "  --werror   lint: warnings count as errors\n"
     "  --help     this text\n"
     "  --version  the tool's version\n"
@@ -41,7 +44,7 @@ const char* const kHelp =
 
 struct Options {
   std::string command;
-  bool json = false, werror = false, help = false, version = false;
+  bool json = false, sarif = false, werror = false, help = false, version = false;
   std::vector<std::string> operands;
 };
 
@@ -79,7 +82,10 @@ int Lint(Io& io, const Options& o) {
   const std::vector<Diagnostic> found = checktool::Lint(*bytes);
   int errors = 0, warnings = 0;
   for (const Diagnostic& d : found) (d.severity == Severity::Error ? errors : warnings)++;
-  if (o.json) {
+  if (o.json && o.sarif) return Usage(io, "--json and --sarif exclude each other");
+  if (o.sarif) {
+    io.out << ToSarif(file, *bytes, found);
+  } else if (o.json) {
     JsonWriter json;
     json.BeginObject().Key("file").String(file);
     json.Key("errors").Number(errors).Key("warnings").Number(warnings);
@@ -110,7 +116,7 @@ int Lint(Io& io, const Options& o) {
 
 int Explain(Io& io, const Options& o) {
   if (o.operands.size() != 1) return Usage(io, "explain takes one FILE");
-  if (o.json || o.werror) return Usage(io, "explain takes no options");
+  if (o.json || o.sarif || o.werror) return Usage(io, "explain takes no options");
   const std::string& file = o.operands[0];
   const auto bytes = ReadOrSay(io, file);
   if (!bytes) return 2;
@@ -122,7 +128,7 @@ int Explain(Io& io, const Options& o) {
 int Run(Io& io, const Options& o) {
   if (!io.canRun) return Usage(io, "run checks this machine, which needs Windows");
   if (o.operands.size() > 1) return Usage(io, "run takes one FOLDER at most");
-  if (o.werror) return Usage(io, "--werror is for lint");
+  if (o.werror || o.sarif) return Usage(io, "--werror and --sarif are for lint");
   std::string folder = o.operands.empty() ? io.currentFolder : o.operands[0];
   while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
   const RunReport report = RunChecksIn(folder, o.json, io.machine);
@@ -140,6 +146,7 @@ int Main(const std::vector<std::string>& args, Io& io) {
   Options o;
   for (const std::string& arg : args) {
     if (arg == "--json") o.json = true;
+    else if (arg == "--sarif") o.sarif = true;
     else if (arg == "--werror") o.werror = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
     else if (arg == "--version") o.version = true;

@@ -21,7 +21,11 @@ struct Diagnostic {
 // order of the file.
 std::vector<Diagnostic> Lint(std::string_view bytes);
 
-// The rules Lint knows, for --help and the README.
-const std::vector<std::string>& LintRules();
+// A rule Lint knows: its stable name, a short description and a help text
+// of a sentence or three, for SARIF's rule list and the README.
+struct LintRule {
+  std::string_view id, description, help;
+};
+const std::vector<LintRule>& LintRules();
 
 }  // namespace checktool

@@ -1,8 +1,12 @@
 /* The floor of the start-up benchmark: the least any program must do to
    show what the checker shows. It shows a small progress window, makes
    the registry and version-resource calls that the products of a list
-   need, then shows a window with a menu and 20 controls. Nothing else:
-   no requirements file, no data folder, no layout.
+   need, then shows a window with a menu and 20 controls. Before that it
+   does the start-up work every checker must: it reads the edition file,
+   asks the shell for the common application-data folder (SHGetFolderPathA
+   through shfolder), makes the vendor and product folders there and
+   writes and deletes a probe file. Nothing else: no requirements file,
+   no layout.
 
    floor.exe LIST, where each line of LIST is one product:
      R <key below HKEY_CURRENT_USER>|<value name>
@@ -58,6 +62,50 @@ static void ReadVersion(const char* path) {
   }
 }
 
+typedef HRESULT(WINAPI* GetFolderPathFn)(HWND, int, HANDLE, DWORD, LPSTR);
+
+/* The edition file beside the program, read whole; what it says does not
+   matter here. */
+static void ReadEdition(void) {
+  char path[MAX_PATH];
+  char bytes[4096];
+  DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH), got = 0;
+  HANDLE file;
+  while (n > 0 && path[n - 1] != '\\') --n;
+  path[n] = '\0';
+  lstrcatA(path, "version.xml.enc");
+  file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  if (file == INVALID_HANDLE_VALUE) return;
+  ReadFile(file, bytes, sizeof bytes, &got, NULL);
+  CloseHandle(file);
+}
+
+/* The data folder: the common application-data folder from the shell, a
+   probe file written and deleted there, the two folders made. */
+static void MakeDataFolder(void) {
+  char folder[MAX_PATH + 64] = {0};
+  char probe[MAX_PATH + 64];
+  HMODULE shfolder = LoadLibraryExA("shfolder.dll", NULL, 0x800 /* SEARCH_SYSTEM32 */);
+  GetFolderPathFn get =
+      shfolder ? (GetFolderPathFn)(void*)GetProcAddress(shfolder, "SHGetFolderPathA") : NULL;
+  HANDLE file;
+  DWORD written = 0;
+  if (!get || get((HWND)1, 35, (HANDLE)(INT_PTR)-1, 0, folder) != S_OK) return;
+  lstrcpyA(probe, folder);
+  lstrcatA(probe, "\\permit.per");
+  file = CreateFileA(probe, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+  if (file != INVALID_HANDLE_VALUE) {
+    WriteFile(file, "A\r\n", 3, &written, NULL);
+    CloseHandle(file);
+  }
+  Search(probe);
+  DeleteFileA(probe);
+  lstrcatA(folder, "\\Zantrix Software");
+  if (!Search(folder)) CreateDirectoryA(folder, NULL);
+  lstrcatA(folder, "\\Floor");
+  if (!Search(folder)) CreateDirectoryA(folder, NULL);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int show) {
   WNDCLASSA wc = {0};
   HWND progress, window;
@@ -68,6 +116,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command, int sh
   int i;
   (void)previous;
   (void)show;
+  ReadEdition();
+  ReadEdition();
+  MakeDataFolder();
   wc.lpfnWndProc = Proc;
   wc.hInstance = instance;
   wc.lpszClassName = "Floor";

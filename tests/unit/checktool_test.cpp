@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 
 #include "checktool/Cli.h"
@@ -326,6 +327,63 @@ TEST_F(Cli, RunJsonFollowsItsSchema) {
   EXPECT_EQ(products[2].Member("file")->Member("outcome")->text, "older");
   EXPECT_EQ(report.Member("machine")->text, "TESTPC");
   EXPECT_EQ(report.Member("time")->text, "2026-12-08T14:05:09");
+}
+
+// lint --sarif: valid JSON of SARIF 2.1.0, every rule listed once, one
+// result per diagnostic with its rule, level, line and column, and the fix
+// as the message's second sentence.
+TEST_F(Cli, LintAsSarif) {
+  const std::string path = folder + "\\every-trap.xml";
+  files[path] = ReadSource("tests/unit/data/every-trap.xml");
+  ASSERT_EQ(Run({"lint", "--sarif", path}), 1);
+  const jsontest::Value sarif = jsontest::Parser(out.str()).Parse();
+  EXPECT_EQ(sarif.Member("version")->text, "2.1.0");
+  const jsontest::Value& run = sarif.Member("runs")->items.at(0);
+  const auto& rules = run.Member("tool")->Member("driver")->Member("rules")->items;
+  std::set<std::string> ids;
+  for (const auto& rule : rules) {
+    EXPECT_TRUE(ids.insert(rule.Member("id")->text).second) << rule.Member("id")->text;
+    EXPECT_FALSE(rule.Member("shortDescription")->Member("text")->text.empty());
+    EXPECT_FALSE(rule.Member("help")->Member("text")->text.empty());
+  }
+  EXPECT_EQ(ids.size(), checktool::LintRules().size());
+  const auto lint = checktool::Lint(files[path]);
+  const auto& results = run.Member("results")->items;
+  ASSERT_EQ(results.size(), lint.size());
+  for (std::size_t i = 0; i < lint.size(); ++i) {
+    SCOPED_TRACE(lint[i].rule);
+    const jsontest::Value& r = results[i];
+    EXPECT_EQ(r.Member("ruleId")->text, lint[i].rule);
+    EXPECT_EQ(rules.at(static_cast<std::size_t>(r.Member("ruleIndex")->number)).Member("id")->text,
+              lint[i].rule);
+    EXPECT_EQ(r.Member("level")->text,
+              lint[i].severity == checktool::Severity::Error ? "error" : "warning");
+    const jsontest::Value& region =
+        *r.Member("locations")->items.at(0).Member("physicalLocation")->Member("region");
+    EXPECT_EQ(region.Member("startLine")->number, lint[i].line);
+    EXPECT_EQ(region.Member("startColumn")->number, lint[i].column);
+    const std::string& text = r.Member("message")->Member("text")->text;
+    EXPECT_NE(text.find(". "), std::string::npos) << text;
+    EXPECT_NE(text.find(lint[i].fix.substr(1)), std::string::npos) << text;
+  }
+  EXPECT_EQ(run.Member("artifacts")->items.at(0).Member("location")->Member("uri")->text,
+            "file:///C:/Program%20Files/Zantrix/Preflect/every-trap.xml");
+}
+
+// Columns in code points: a UTF-8 file's characters and its mark count
+// as SARIF counts them.
+TEST_F(Cli, SarifColumnsInCodePoints) {
+  files["f.xml"] = "\xEF\xBB\xBF<product name=\"\xD0\x94\" view=\"x\"><registryEntry key=\"\"/>"
+                   "<fileEntry name=\"\"/><remedy source=\"web\" location=\"http://x/\"/></product>";
+  ASSERT_EQ(Run({"lint", "--sarif", "f.xml"}), 0);
+  const jsontest::Value sarif = jsontest::Parser(out.str()).Parse();
+  const auto& results = sarif.Member("runs")->items.at(0).Member("results")->items;
+  ASSERT_EQ(results.size(), 1u);
+  // view= is the 23rd byte of the line, the mark and a two-byte letter
+  // before it: the 19th character.
+  EXPECT_EQ(results[0].Member("locations")->items.at(0).Member("physicalLocation")
+                ->Member("region")->Member("startColumn")->number, 19);
+  EXPECT_EQ(Run({"lint", "--sarif", "--json", "f.xml"}), 3);
 }
 
 }  // namespace
