@@ -23,16 +23,22 @@ const char* const kTokens[] = {"%ZANTRIXDIR%", "%SYSTEMDIR%", "%WINDIR%"};
 // An attribute's value as the reader cuts it, before any token is
 // replaced; none when the tag does not have it. `at` receives where the
 // name stands in the tag.
-std::optional<std::string> RawAttribute(const std::string& tag, std::string_view name,
+// A tag's text, and the same lower-cased once for every search in it
+// (lower-casing keeps byte positions).
+struct Tag {
+  std::string text, lower;
+};
+
+std::optional<std::string> RawAttribute(const Tag& tag, std::string_view name,
                                         std::size_t* at = nullptr) {
-  const std::size_t found = platform::FindNoCase(tag, std::string(name) + "=");
+  const std::size_t found = tag.lower.find(std::string(name) + "=");
   if (found == std::string::npos) return std::nullopt;
   if (at) *at = found;
-  const std::size_t open = tag.find('"', found);
+  const std::size_t open = tag.text.find('"', found);
   if (open == std::string::npos) return std::string();
-  const std::size_t close = tag.find('"', open + 1);
+  const std::size_t close = tag.text.find('"', open + 1);
   if (close == std::string::npos) return std::string();
-  return tag.substr(open + 1, close - open - 1);
+  return tag.text.substr(open + 1, close - open - 1);
 }
 
 // The attributes each kind of tag is read for.
@@ -60,9 +66,10 @@ class Watcher : public modCheck::ReadObserver {
 
   void OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
              const Requirement& work) override {
-    const std::string tag = modCheck::DecodeTag(ansiTag, encoding_);
     CheckQuotes(offset, ansiTag);
     if (kind == TagKind::SystemSearch || kind == TagKind::Other) return;
+    Tag tag{modCheck::DecodeTag(ansiTag, encoding_), {}};
+    tag.lower = platform::LowerCase(tag.text);
     if (kind != TagKind::EndProduct) CheckAttributeSyntax(offset, tag, kind);
     CheckView(offset, tag, kind);
     switch (kind) {
@@ -197,12 +204,12 @@ class Watcher : public modCheck::ReadObserver {
         "remove the \">\" from the value: values have no escapes");
   }
 
-  void CheckAttributeSyntax(std::size_t offset, const std::string& tag, TagKind kind) {
+  void CheckAttributeSyntax(std::size_t offset, const Tag& tag, TagKind kind) {
     for (const std::string_view name : AttributesOf(kind)) {
       std::size_t at = 0;
       if (RawAttribute(tag, name, &at)) {
-        const std::size_t open = tag.find_first_not_of(" \t\r\n", at + name.size() + 1);
-        if (open != std::string::npos && tag[open] == '\'')
+        const std::size_t open = tag.text.find_first_not_of(" \t\r\n", at + name.size() + 1);
+        if (open != std::string::npos && tag.text[open] == '\'')
           Add(offset + at, Severity::Error, "single-quotes",
               std::string(name) + "'s value is in single quotes, which do not delimit values, so "
               "it is read as empty",
@@ -212,10 +219,10 @@ class Watcher : public modCheck::ReadObserver {
       // The name, then blanks, then "=": the reader looks for the name and
       // the "=" together.
       for (std::size_t from = 0;;) {
-        const std::size_t found = platform::FindNoCase(tag, name, from);
+        const std::size_t found = tag.lower.find(name, from);
         if (found == std::string::npos) break;
-        const std::size_t next = tag.find_first_not_of(" \t\r\n", found + name.size());
-        if (next != std::string::npos && tag[next] == '=' && next > found + name.size()) {
+        const std::size_t next = tag.text.find_first_not_of(" \t\r\n", found + name.size());
+        if (next != std::string::npos && tag.text[next] == '=' && next > found + name.size()) {
           Add(offset + found, Severity::Error, "blank-before-equals",
               std::string(name) + " has a blank before \"=\", so it is not read and stays empty",
               "write " + std::string(name) + "=\"...\" with no blank before \"=\"");
@@ -228,7 +235,7 @@ class Watcher : public modCheck::ReadObserver {
 
   // view= on each kind of tag: a value the reader knows, on a tag where it
   // changes something.
-  void CheckView(std::size_t offset, const std::string& tag, TagKind kind) {
+  void CheckView(std::size_t offset, const Tag& tag, TagKind kind) {
     std::size_t at = 0;
     const auto view = RawAttribute(tag, "view", &at);
     if (!view) return;
@@ -255,7 +262,7 @@ class Watcher : public modCheck::ReadObserver {
           "leave view out, or write view=\"64\" to check the 64-bit system folder");
   }
 
-  void CheckRegistryEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
+  void CheckRegistryEntry(std::size_t offset, const Tag& tag, const Requirement& work) {
     if (work.RegKey.empty()) return;  // clears the entry: nothing is read
     const std::size_t node = platform::FindNoCase(work.RegKey, "wow6432node");
     if (node != std::string::npos) {
@@ -301,7 +308,7 @@ class Watcher : public modCheck::ReadObserver {
     check("type", modCheck::kTypeNames, "REG_SZ");
   }
 
-  void CheckTokens(std::size_t offset, const std::string& tag, const char* attribute) {
+  void CheckTokens(std::size_t offset, const Tag& tag, const char* attribute) {
     std::size_t at = 0;
     const auto value = RawAttribute(tag, attribute, &at);
     if (!value) return;
@@ -330,7 +337,7 @@ class Watcher : public modCheck::ReadObserver {
     }
   }
 
-  void CheckFileEntry(std::size_t offset, const std::string& tag, const Requirement& work) {
+  void CheckFileEntry(std::size_t offset, const Tag& tag, const Requirement& work) {
     CheckTokens(offset, tag, "dir");
     std::size_t at = 0;
     const auto dir = RawAttribute(tag, "dir", &at);
@@ -350,7 +357,7 @@ class Watcher : public modCheck::ReadObserver {
           "write the version as numbers, e.g. version=\"7.0.0.0\"");
   }
 
-  void CheckRemedy(std::size_t offset, const std::string& tag, const Requirement& work) {
+  void CheckRemedy(std::size_t offset, const Tag& tag, const Requirement& work) {
     CheckTokens(offset, tag, "location");
     std::size_t at = 0;
     if (RawAttribute(tag, "source", &at) && work.RemedySource != "web" &&

@@ -37,6 +37,19 @@ std::string LowerCase(std::string_view text) {
 
 std::size_t FindNoCase(std::string_view haystack, std::string_view needle, std::size_t from) {
   if (from > haystack.size()) return std::string_view::npos;
+  // An ASCII needle (every keyword and attribute name) matches only ASCII
+  // bytes, so folding ASCII letters in place finds what lower-casing both
+  // would, without copying the text for every search.
+  if (std::all_of(needle.begin(), needle.end(), [](char c) { return (c & 0x80) == 0; })) {
+    const auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (needle.size() > haystack.size()) return std::string_view::npos;
+    for (std::size_t i = from; i + needle.size() <= haystack.size(); ++i) {
+      std::size_t k = 0;
+      while (k < needle.size() && fold(haystack[i + k]) == fold(needle[k])) ++k;
+      if (k == needle.size()) return i;
+    }
+    return std::string_view::npos;
+  }
   // Lower-casing keeps byte lengths, so positions carry over.
   const std::string h = LowerCase(haystack);
   const std::string n = LowerCase(needle);
@@ -89,7 +102,11 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 std::string Windows1252ToUtf8(std::string_view ansi) {
+  // Most tags are ASCII, which is the same in both.
+  if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return (c & 0x80) == 0; }))
+    return std::string(ansi);
   std::string out;
+  out.reserve(ansi.size() + ansi.size() / 2);
   for (const char ch : ansi) {
     const auto c = static_cast<unsigned char>(ch);
     const char16_t high = c >= 0x80 && c < 0xA0 ? k1252High[c - 0x80] : 0;
