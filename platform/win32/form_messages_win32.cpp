@@ -108,6 +108,9 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       if (IsWindowVisible(hwnd_)) PostMessageA(hwnd_, kMsgFocusLost, 0, 0);
       break;
+    case kMsgMakeToolTips:
+      MakeToolTips();
+      return 0;
     case kMsgFocusLost: {
       // Only a move of the focus inside the program counts: a modal box
       // (which disables its owner or is itself active) or another program

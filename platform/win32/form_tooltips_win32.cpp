@@ -31,6 +31,12 @@ bool InitToolTipClass() {
 void FormWin32::ApplyToolTip(const Control& control, Child& child) {
   const std::string text = ToAnsi(control.Properties().toolTipText);
   if (text.empty() && !child.tip) return;
+  // Not before the form is first painted: the first paint needs none of it
+  // (the tooltip window, comctl32's class), and MakeToolTips comes at once.
+  if (!painted_) {
+    tipsDue_ = true;
+    return;
+  }
   if (!tips_) {
     // A missing tooltip is not worth failing the form for.
     if (!InitToolTipClass()) return;
@@ -51,6 +57,14 @@ void FormWin32::ApplyToolTip(const Control& control, Child& child) {
     SendMessageA(tips_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
   else
     child.tip = SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
+}
+
+void FormWin32::MakeToolTips() {
+  painted_ = true;
+  if (!tipsDue_) return;
+  tipsDue_ = false;
+  for (auto& [control, child] : children_)
+    if (child.hwnd) ApplyToolTip(*control, child);
 }
 
 void FormWin32::RemoveToolTip(Child& child) {

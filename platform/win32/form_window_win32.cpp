@@ -127,6 +127,7 @@ void FormWin32::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   // Painted at once: the caller may hold the thread for a while.
   UpdateWindow(hwnd_);
+  if (!painted_) PostMessageA(hwnd_, kMsgMakeToolTips, 0, 0);
 }
 
 void FormWin32::Hide() {

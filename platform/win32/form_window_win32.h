@@ -16,6 +16,10 @@ namespace platform::win32 {
 // decided once the focus has settled (changing the focus inside
 // WM_KILLFOCUS confuses the system).
 inline constexpr UINT kMsgFocusLost = WM_APP + 1;
+// Posted once the form is first painted: its tooltips are made then, not
+// before the window shows. A posted message comes before any mouse or key
+// input, so nobody can hover before they are there.
+inline constexpr UINT kMsgMakeToolTips = WM_APP + 2;
 
 COLORREF ToColorRef(Color color);
 bool IsFormWindow(HWND window);
@@ -98,6 +102,8 @@ class FormWin32 : public FormWindow {
   // The model's accessible name and description (form_accessible_win32.cpp).
   void ApplyAccessible(const Control& control, const Child& child);
   void RemoveToolTip(Child& child);
+  // Every child's tooltip as its control has it now (kMsgMakeToolTips).
+  void MakeToolTips();
 
   Form& form_;
   ScreenMetrics screen_;
@@ -114,6 +120,8 @@ class FormWin32 : public FormWindow {
   FrameExtents frame_;
   HBRUSH backBrush_ = nullptr;
   HWND tips_ = nullptr;  // made when a control first has a tooltip; owned by the form
+  bool tipsDue_ = false;  // tooltips wait for the first paint (kMsgMakeToolTips)
+  bool painted_ = false;  // painted once: tooltips are made as they come
   RECT placed_{-1, -1, -1, -1};  // outer x, y, width, height last given
   int wheel_ = 0;                // wheel movement short of a whole notch
   std::map<const Control*, Child> children_;

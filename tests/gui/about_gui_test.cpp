@@ -142,6 +142,13 @@ struct AboutGui : ::testing::Test {
   }
   // The text the form's tooltip window holds for a child; empty: none.
   std::string ToolTipOf(HWND child) const {
+    // What waits in this thread's queue runs first, as it would in the
+    // program's message loop before any hover: tooltips come after the
+    // first paint.
+    for (MSG m; PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);) {
+      TranslateMessage(&m);
+      DispatchMessageA(&m);
+    }
     for (HWND w : gui::TopWindows(GetCurrentProcessId(), false)) {
       if (gui::ClassName(w) != TOOLTIPS_CLASSA || GetWindow(w, GW_OWNER) != Window()) continue;
       char text[256] = {};

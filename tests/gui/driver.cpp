@@ -181,9 +181,14 @@ std::string MessageBoxText(HWND box) {
 HWND ToolTipWindowOf(HWND owner) {
   DWORD pid = 0;
   GetWindowThreadProcessId(owner, &pid);
-  for (HWND w : TopWindows(pid, false))
-    if (ClassName(w) == "tooltips_class32" && GetWindow(w, GW_OWNER) == owner) return w;
-  return nullptr;
+  // Made right after the form's first paint, which may still be under way.
+  return WaitFor(
+      [&]() -> HWND {
+        for (HWND w : TopWindows(pid, false))
+          if (ClassName(w) == "tooltips_class32" && GetWindow(w, GW_OWNER) == owner) return w;
+        return nullptr;
+      },
+      5000);
 }
 
 std::string RemoteToolTipText(HWND tips, HWND owner, HWND child) {

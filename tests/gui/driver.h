@@ -55,6 +55,8 @@ std::string MessageBoxText(HWND box);
 // The tooltip window that `owner` (a form of another process) made, and
 // the text it holds for one of its children; read through the other
 // process's memory, since a tooltip's messages carry pointers.
+// A form makes its tooltip window right after its first paint: this waits
+// up to five seconds for it.
 HWND ToolTipWindowOf(HWND owner);
 std::string RemoteToolTipText(HWND tips, HWND owner, HWND child);
 

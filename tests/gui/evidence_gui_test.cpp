@@ -257,6 +257,31 @@ TEST_F(EvidenceGui, RegistryReasons) {
   EXPECT_TRUE(preflect.Close(10000));
 }
 
+// The moment the window appears, a tooltip and the report already give the
+// whole answer, though the tooltips are made only after the first paint.
+TEST_F(EvidenceGui, TooltipAndReportTheMomentTheWindowAppears) {
+  Specs(Product("No value", RegistryEntry("HKEY_CURRENT_USER", kKey, "Gone"), ""));
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = nullptr;
+  // Caught as it shows: looked for without a pause.
+  for (const DWORD start = GetTickCount(); !window && GetTickCount() - start < 30000;)
+    for (HWND w : gui::TopWindows(preflect.pid())) {
+      char text[64] = {};
+      GetWindowTextA(w, text, sizeof text);
+      if (std::string(text) == kTitle && gui::ClassName(w) != "#32770") window = w;
+    }
+  ASSERT_NE(window, nullptr);
+  const std::string why = "Missing: " + kKeyPath + " has no value \"Gone\".";
+  HWND tips = gui::ToolTipWindowOf(window);
+  ASSERT_NE(tips, nullptr) << "no tooltips";
+  const auto row = FindRow(window, "No value");
+  ASSERT_TRUE(row && row->icon);
+  EXPECT_EQ(gui::RemoteToolTipText(tips, window, row->icon), why);
+  const std::string report = gui::CopyReport(window);
+  EXPECT_NE(report.find("\r\nNo value - " + why + "\r\n"), std::string::npos) << report;
+  EXPECT_TRUE(preflect.Close(10000));
+}
+
 // A product that wrote to the other registry view is missing with the
 // attribute that finds it; with that attribute added, a retest finds it.
 TEST_F(EvidenceGui, ViewAttributeFindsTheOtherView) {
