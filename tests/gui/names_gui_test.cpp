@@ -62,6 +62,13 @@ HWND AcquireOf(HWND window, HWND name) {
   return nullptr;
 }
 
+// A path as a JSON string holds it.
+std::string BackslashesDoubled(std::string text) {
+  for (std::size_t at = 0; (at = text.find('\\', at)) != std::string::npos; at += 2)
+    text.insert(at, 1, '\\');
+  return text;
+}
+
 bool WaitFile(const std::string& path) {
   return gui::WaitFor([&]() -> HWND { return gui::Exists(path) ? HWND(1) : nullptr; }, 15000) !=
          nullptr;
@@ -176,6 +183,25 @@ TEST_F(NamesGui, RowsAcquireRetestContinueFromAFolderOutsideTheCodePage) {
   PostMessageA(VisibleChild(window, "Continue"), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt")) << "the simulator did not start";
   EXPECT_TRUE(preflect.WaitExit(10000));
+}
+
+// PreflectCheck.exe run in such a folder: its text and its JSON, written to
+// a pipe, are UTF-8 with every name whole.
+TEST_F(NamesGui, ToolOutputKeepsTheNames) {
+  Specs(ByRegistryPath() + ByRegistryData());
+  gui::CopyInto(gui::BinFolder() + "\\PreflectCheck.exe", stage);
+  DWORD status = 0;
+  const std::string text =
+      gui::RunCapture(stage + "\\PreflectCheck.exe", "run \"" + stage + "\"", stage, status);
+  EXPECT_EQ(status, 0u) << text;
+  EXPECT_NE(text.find(kCyrillicName + " - Found: " + tools + "\\" + kChineseName + ".dll"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find(kChineseName + " - Found: "), std::string::npos) << text;
+  const std::string json = gui::RunCapture(stage + "\\PreflectCheck.exe",
+                                           "run --json \"" + stage + "\"", stage, status);
+  EXPECT_NE(json.find("\"name\": \"" + kCyrillicName + "\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"folder\": \"" + BackslashesDoubled(stage) + "\""), std::string::npos) << json;
 }
 
 // The data folder under a machine folder outside the code page, and the
