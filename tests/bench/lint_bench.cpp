@@ -11,11 +11,11 @@
 
 #include "checktool/Lint.h"
 #include "preflectcheck/offline_services.h"
+#include "tests/bench/best_of.h"
 #include "requirements/reader.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 // Products as packagers write them, each with its own entries, about 240
 // bytes apiece: 40 000 make a file of some 9.6 MB.
@@ -33,16 +33,6 @@ std::string MakeFile(int products) {
   return text + "</systemSearch>\r\n";
 }
 
-template <typename Run>
-double BestSeconds(int rounds, Run run) {
-  double best = 1e9;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = Clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
 
 }  // namespace
 
@@ -51,12 +41,12 @@ int main(int argc, char** argv) {
   const std::string text = MakeFile(products);
   const checktool::OfflineServices services;
   std::size_t diagnostics = 0, stored = 0;
-  const double reader = BestSeconds(5, [&] {
+  const double reader = bench::BestSeconds(5, [&] {
     std::vector<modCheck::Requirement> list(2);
     modCheck::ReadRequirementsText(text, list);
     stored = list.size() - 1;
   });
-  const double lint = BestSeconds(5, [&] { diagnostics = checktool::Lint(text).size(); });
+  const double lint = bench::BestSeconds(5, [&] { diagnostics = checktool::Lint(text).size(); });
   std::printf("file: %.1f MB, %d products (%zu stored), %zu diagnostics\n",
               text.size() / 1048576.0, products, stored, diagnostics);
   std::printf("reader alone: %8.1f ms  %6.2f us a product\n", reader * 1000, reader * 1e6 / products);

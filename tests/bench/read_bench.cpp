@@ -9,11 +9,11 @@
 #include <string>
 
 #include "requirements/modCheck.h"
+#include "tests/bench/best_of.h"
 #include "tests/doubles/fake_os.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 
 std::string MakeRequirementsFile(std::size_t bytes) {
   std::string text = "<?xml version=\"1.0\"?>\r\n<systemSearch>\r\n";
@@ -55,16 +55,6 @@ struct DiskBackedFiles : fakes::FakeFileSystem {
   }
 };
 
-template <typename Run>
-double BestSeconds(int rounds, Run run) {
-  double best = 1e9;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = Clock::now();
-    run();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  return best;
-}
 
 }  // namespace
 
@@ -92,9 +82,9 @@ int main(int argc, char** argv) {
   files.AddFile(modCheck::ProgramFolder + "filespecs.xml");
 
   std::size_t marks = 0;
-  const double plain = BestSeconds(5, [&] { ReadWithFread(diskPath, marks); });
+  const double plain = bench::BestSeconds(5, [&] { ReadWithFread(diskPath, marks); });
   std::size_t products = 0;
-  const double reader = BestSeconds(5, [&] {
+  const double reader = bench::BestSeconds(5, [&] {
     modCheck::ResetRequirements();
     modCheck::ReadRequirements();
     products = modCheck::Requirements.size() - 1;
