@@ -21,6 +21,11 @@ class Lines {
                             starts_.begin()) +
            1;
   }
+  // The offset of the first byte of a line (1-based).
+  std::size_t StartOf(int line) const {
+    if (line <= 1 || starts_.empty()) return 0;
+    return starts_[std::min(static_cast<std::size_t>(line - 2), starts_.size() - 1)];
+  }
   // 1-based, counting bytes.
   int ColumnOf(std::size_t offset) const {
     const int line = LineOf(offset);

@@ -59,10 +59,27 @@ bool IsDottedNumbers(const std::string& text) {
   return true;
 }
 
+// A file that is UTF-8 but lacks the byte order mark is read in the legacy
+// code page: its names look wrong in the window. The offset of its first
+// character beyond ASCII, none when the file is not such a file.
+std::optional<std::size_t> Utf8WithoutMark(std::string_view bytes) {
+  if (platform::EncodingOf(bytes) == platform::StoredEncoding::Utf8) return std::nullopt;
+  std::optional<std::size_t> first;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t length = platform::Utf8SequenceAt(bytes, at);
+    if (length == 0) return std::nullopt;
+    if (length > 1 && !first) first = at;
+    at += length;
+  }
+  return first;
+}
+
 class Watcher : public modCheck::ReadObserver {
  public:
   explicit Watcher(std::string_view bytes)
-      : lines_(bytes), encoding_(platform::EncodingOf(bytes)) {}
+      : lines_(bytes), encoding_(platform::EncodingOf(bytes)) {
+    CheckEncoding(bytes);
+  }
 
   void OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
              const Requirement& work) override {
@@ -191,6 +208,22 @@ class Watcher : public modCheck::ReadObserver {
 
   void Set(Source& source, std::size_t offset) {
     source = {open_ ? open_->name : std::string(), offset, true};
+  }
+
+  // A file that is UTF-8 without the mark is read in the legacy code page:
+  // its names look wrong in the window.
+  void CheckEncoding(std::string_view bytes) {
+    const auto at = Utf8WithoutMark(bytes);
+    if (!at) return;
+    const std::string character(bytes.substr(*at, platform::Utf8SequenceAt(bytes, *at)));
+    const std::string legacy = platform::CodePageName(platform::Os().codePage->LegacyCodePage());
+    Add(*at, Severity::Warning, "utf8-without-bom",
+        "the file is UTF-8 but has no byte order mark, so the checker reads it as " + legacy +
+            " and its names look wrong in the window (" +
+            Quoted(platform::Os().codePage->FromLegacyAnsi(character)) + " for " +
+            Quoted(character) + ")",
+        "save it as UTF-8 with a byte order mark (\"UTF-8 with BOM\" in most editors), or in " +
+            legacy);
   }
 
   // A quote the tag opens but does not close: the value held a ">".
@@ -410,43 +443,11 @@ class Watcher : public modCheck::ReadObserver {
 
 }  // namespace
 
-// A file that is UTF-8 but lacks the byte order mark is read in the legacy
-// code page: its names look wrong in the window. The offset of its first
-// character beyond ASCII, none when the file is not such a file.
-std::optional<std::size_t> Utf8WithoutMark(std::string_view bytes) {
-  if (platform::EncodingOf(bytes) == platform::StoredEncoding::Utf8) return std::nullopt;
-  std::optional<std::size_t> first;
-  for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t length = platform::Utf8SequenceAt(bytes, at);
-    if (length == 0) return std::nullopt;
-    if (length > 1 && !first) first = at;
-    at += length;
-  }
-  return first;
-}
-
 std::vector<Diagnostic> Lint(std::string_view bytes) {
   Watcher watcher(bytes);
   std::vector<Requirement> list(2);
   modCheck::ReadRequirementsText(bytes, list, &watcher);
-  std::vector<Diagnostic> found = watcher.Finish();
-  if (const auto at = Utf8WithoutMark(bytes)) {
-    const Lines lines(bytes);
-    const std::string character(bytes.substr(*at, platform::Utf8SequenceAt(bytes, *at)));
-    const int legacy = platform::Os().codePage->LegacyCodePage();
-    found.insert(found.begin(),
-                 {lines.LineOf(*at), lines.ColumnOf(*at), Severity::Warning, "utf8-without-bom",
-                  "the file is UTF-8 but has no byte order mark, so the checker reads it as " +
-                      platform::CodePageName(legacy) + " and its names look wrong in the window (" +
-                      Quoted(platform::Os().codePage->FromLegacyAnsi(character)) + " for " +
-                      Quoted(character) + ")",
-                  "save it as UTF-8 with a byte order mark (\"UTF-8 with BOM\" in most editors), "
-                  "or in " + platform::CodePageName(legacy)});
-    std::stable_sort(found.begin(), found.end(), [](const Diagnostic& a, const Diagnostic& b) {
-      return a.line != b.line ? a.line < b.line : a.column < b.column;
-    });
-  }
-  return found;
+  return watcher.Finish();
 }
 
 const std::vector<LintRule>& LintRules() {

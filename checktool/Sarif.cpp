@@ -13,15 +13,10 @@ namespace {
 // SARIF counts columns in code points; the diagnostics count bytes. In a
 // file read as the legacy code page the two agree; in UTF-8 the bytes of a
 // character count once, and the byte order mark not at all.
-int CodePointColumn(std::string_view bytes, int line, int byteColumn) {
+int CodePointColumn(std::string_view bytes, const Lines& lines, int line, int byteColumn) {
   if (platform::EncodingOf(bytes) != platform::StoredEncoding::Utf8) return byteColumn;
-  std::size_t start = 0;
-  for (int l = 1; l < line && start < bytes.size(); ++l) {
-    const std::size_t next = bytes.find('\n', start);
-    if (next == std::string_view::npos) break;
-    start = next + 1;
-  }
-  std::size_t end = start + static_cast<std::size_t>(byteColumn - 1);
+  std::size_t start = lines.StartOf(line);
+  const std::size_t end = start + static_cast<std::size_t>(byteColumn - 1);
   if (line == 1) start = platform::kUtf8Bom.size();
   int column = 1;
   for (std::size_t i = start; i < end && i < bytes.size(); ++i)
@@ -30,12 +25,10 @@ int CodePointColumn(std::string_view bytes, int line, int byteColumn) {
 }
 
 // "the tag ..." and "end it ..." as two sentences of one message.
-std::string TwoSentences(const std::string& message, const std::string& fix) {
-  std::string second = fix;
-  if (!second.empty() && second[0] >= 'a' && second[0] <= 'z') second[0] = static_cast<char>(second[0] - 32);
-  std::string first = message;
-  if (!first.empty() && first[0] >= 'a' && first[0] <= 'z') first[0] = static_cast<char>(first[0] - 32);
-  return first + ". " + second + ".";
+std::string TwoSentences(std::string message, std::string fix) {
+  for (std::string* sentence : {&message, &fix})
+    if (!sentence->empty() && (*sentence)[0] >= 'a' && (*sentence)[0] <= 'z') (*sentence)[0] -= 32;
+  return message + ". " + fix + ".";
 }
 
 const char* Level(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
@@ -74,6 +67,7 @@ std::string ToSarif(const std::string& file, std::string_view bytes,
       if (rules[i].id == id) return static_cast<std::int64_t>(i);
     return std::int64_t{-1};
   };
+  const Lines lines(bytes);
   JsonWriter json;
   json.BeginObject();
   json.Key("$schema").String("https://json.schemastore.org/sarif-2.1.0.json");
@@ -110,7 +104,7 @@ std::string ToSarif(const std::string& file, std::string_view bytes,
     json.EndObject();
     json.Key("region").BeginObject();
     json.Key("startLine").Number(d.line);
-    json.Key("startColumn").Number(CodePointColumn(bytes, d.line, d.column));
+    json.Key("startColumn").Number(CodePointColumn(bytes, lines, d.line, d.column));
     json.EndObject();
     json.EndObject().EndObject().EndArray();
     json.EndObject();

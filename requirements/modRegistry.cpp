@@ -8,9 +8,6 @@
 #include "requirements/numbers.h"
 
 namespace modRegistry {
-
-bool HasTwoViews();
-
 namespace {
 
 using platform::Os;
