@@ -41,12 +41,9 @@ class WinEnv : public Env {
     for (const std::string& key : otherViewKeys_)
       RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), OtherView(), 0);
     RemoveTree(base_);
-    BOOL wow = FALSE;
-    PVOID old = nullptr;
-    const bool off = IsWow64Process(GetCurrentProcess(), &wow) && wow &&
-                     Wow64DisableWow64FsRedirection(&old);
-    for (const std::string& path : nativeFiles_) DeleteFileA(path.c_str());
-    if (off) Wow64RevertWow64FsRedirection(old);
+    InNativeFileSystem([&] {
+      for (const std::string& path : nativeFiles_) DeleteFileA(path.c_str());
+    });
   }
   const platform::Services& os() override { return services_; }
   std::string ScratchFolder() override {
@@ -105,14 +102,8 @@ class WinEnv : public Env {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
     const std::string path = std::string(system) + "\\" + name;
-    BOOL wow = FALSE;
-    const bool redirected = IsWow64Process(GetCurrentProcess(), &wow) && wow;
-    PVOID old = nullptr;
-    const bool off = redirected && Wow64DisableWow64FsRedirection(&old);
-    CopyFileA(FixturePath(fixture).c_str(), path.c_str(), FALSE);
-    if (off) Wow64RevertWow64FsRedirection(old);
     nativeFiles_.push_back(path);
-    return redirected;
+    return InNativeFileSystem([&] { CopyFileA(FixturePath(fixture).c_str(), path.c_str(), FALSE); });
   }
   bool HasOtherRegistryView() override {
     BOOL wow = FALSE;
@@ -146,6 +137,18 @@ class WinEnv : public Env {
   bool RealSystem() const override { return true; }
 
  private:
+  // Runs `work` with file-system redirection off where there is any; says
+  // whether there was.
+  template <typename Work>
+  static bool InNativeFileSystem(Work work) {
+    BOOL wow = FALSE;
+    PVOID old = nullptr;
+    const bool off = IsWow64Process(GetCurrentProcess(), &wow) && wow &&
+                     Wow64DisableWow64FsRedirection(&old);
+    work();
+    if (off) Wow64RevertWow64FsRedirection(old);
+    return off;
+  }
   static void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);

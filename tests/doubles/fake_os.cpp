@@ -19,18 +19,28 @@ std::string LastPart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Wildcard match as a directory search does it, case ignored.
+// Wildcard match as a directory search does it, case ignored. Greedy, going
+// back only to the last "*": a pattern of many stars takes time in
+// proportion to its length, not exponential.
 bool Matches(const char* pattern, const char* name) {
-  if (*pattern == '\0') return *name == '\0';
-  if (*pattern == '*') {
-    for (const char* n = name;; ++n) {
-      if (Matches(pattern + 1, n)) return true;
-      if (*n == '\0') return false;
+  const char* star = nullptr;
+  const char* resume = nullptr;
+  while (*name) {
+    if (*pattern == '?' || (*pattern && *pattern != '*' && *pattern == *name)) {
+      ++pattern;
+      ++name;
+    } else if (*pattern == '*') {
+      star = pattern++;
+      resume = name;
+    } else if (star) {
+      pattern = star + 1;
+      name = ++resume;
+    } else {
+      return false;
     }
   }
-  if (*name == '\0') return false;
-  if (*pattern == '?' || *pattern == *name) return Matches(pattern + 1, name + 1);
-  return false;
+  while (*pattern == '*') ++pattern;
+  return *pattern == '\0';
 }
 
 

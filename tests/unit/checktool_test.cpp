@@ -3,7 +3,7 @@
 // its schema, and the exit statuses.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -12,7 +12,6 @@
 #include "checktool/Cli.h"
 #include "checktool/ExplainFile.h"
 #include "checktool/Lint.h"
-#include "platform/text.h"
 #include "tests/doubles/fake_os.h"
 #include "tests/unit/json_schema.h"
 
@@ -106,8 +105,6 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
       {"unknown-view",
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"x64\"/>" + kNoFile + kRemedy),
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"64\"/>" + kNoFile + kRemedy)},
-      {"unknown-view", Product("A", file + " view=\"64bit\"/>" + kRemedy),
-       Product("A", file + " view=\"64\"/>" + kRemedy)},
       {"wow6432node",
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Wow6432Node\\Z\" type=\"REG_SZ\"/>" + kNoFile + kRemedy),
        Product("A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\Z\" type=\"REG_SZ\" view=\"32\"/>" + kNoFile + kRemedy)},
@@ -115,8 +112,6 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
        Product("Caf\xE9", kNoRegistry + kNoFile + kRemedy)},
       {"view-no-effect", Product("A", file + " view=\"32\"/>" + kRemedy),
        Product("A", file + " view=\"\"/>" + kRemedy)},
-      {"view-no-effect", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\" view=\"64\"/>"),
-       Product("A", kNoRegistry + kNoFile + kRemedy)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -127,27 +122,16 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
   }
 }
 
-// The view rules' fixes name the exact attribute to write.
-TEST(Lint, ViewFixesNameTheAttribute) {
+// The fix for a key through WOW6432Node is the plain key with view="32".
+TEST(Lint, Wow6432NodeFix) {
   fakes::FakeOs os;
-  struct Case {
-    std::string entry, fix;
-  };
-  const Case cases[] = {
-      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\WOW6432Node\\Pcap\" type=\"REG_SZ\"/>",
-       "write key=\"SOFTWARE\\Pcap\" view=\"32\" to read the 32-bit view on every Windows"},
-      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"Wow6432Node\\Pcap\" type=\"REG_SZ\"/>",
-       "write key=\"Pcap\" view=\"32\" to read the 32-bit view on every Windows"},
-      {"<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" view=\"amd64\"/>",
-       "write view=\"64\" for the 64-bit registry, view=\"32\" for the 32-bit one"},
-      {"<remedy source=\"web\" location=\"http://x/\" view=\"64\"/>",
-       "move view=\"64\" to the registry or file entry it is meant for"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.entry);
-    const auto found = checktool::Lint(File(Product("A", c.entry + kNoFile + kRemedy)));
-    EXPECT_TRUE(std::any_of(found.begin(), found.end(),
-                            [&](const checktool::Diagnostic& d) { return d.fix == c.fix; }));
+  for (const auto& [key, plain] : {std::pair{"SOFTWARE\\WOW6432Node\\Pcap", "SOFTWARE\\Pcap"},
+                                   std::pair{"Wow6432Node\\Pcap", "Pcap"}}) {
+    const auto found = checktool::Lint(File(Product(
+        "A", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"" + std::string(key) + "\" type=\"REG_SZ\"/>" + kNoFile + kRemedy)));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].fix, "write key=\"" + std::string(plain) +
+                                "\" view=\"32\" to read the 32-bit view on every Windows");
   }
 }
 
@@ -164,18 +148,8 @@ TEST(Lint, Utf8WithoutTheMark) {
             "the file is UTF-8 but has no byte order mark, so the checker reads it as Windows-1252 "
             "and its names look wrong in the window (\"\xC3\x90\xE2\x80\x9D\" for \"\xD0\x94\")");
   EXPECT_TRUE(checktool::Lint("\xEF\xBB\xBF" + File(body)).empty());
-}
-
-TEST(Utf8SequenceAt, WellFormedOnly) {
-  struct Case {
-    std::string text;
-    std::size_t length;
-  };
-  const Case cases[] = {{"a", 1},          {"\xC3\xA9", 2},       {"\xE6\xB5\x8B", 3},
-                        {"\xF0\x9F\x98\x80", 4}, {"\xC3", 0},           {"\xE9", 0},
-                        {"\xC0\xAF", 0},     {"\xE0\x80\xAF", 0},  {"\xED\xA0\x80", 0},
-                        {"\xF4\x90\x80\x80", 0}, {"\xC3\x41", 0}};
-  for (const Case& c : cases) EXPECT_EQ(platform::Utf8SequenceAt(c.text, 0), c.length) << c.text;
+  // Not UTF-8 at all (an overlong form): read as Windows-1252, as meant.
+  EXPECT_TRUE(checktool::Lint(File(Product("\xC0\xAF", kNoRegistry + kNoFile + kRemedy))).empty());
 }
 
 TEST(Lint, MoreThan32767ProductsOnce) {
@@ -203,8 +177,6 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
       "<product name=\"B\"><remedy source=\"web\" location=\"%ZANTRIXDIR%\\%WINDIR%\"/></product>\n"
       "<product name=\"C\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" "
       "view=\"64\"/><fileEntry name=\"c.sys\" view=\"32\"/></product>\n"
-      "<product name=\"D\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" "
-      "view=\"x\"/><fileEntry name=\"d.sys\" view=\"64\"/></product>\n"
       "</systemSearch>\n");
   // Columns aside: blanks between the parts count as one.
   const auto squeeze = [](std::string t) {
@@ -227,11 +199,8 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
            " remedy location \"C:\\Program Files\\Zantrix\\Preflect\\%WINDIR%\" line 4",
            " tested by: the registry and the file (the file decides)",
            " registry view (the program's own) line 2",
-           " file view (the program's own) line 3",
            " registry view \"64\" (the 64-bit registry) line 5",
-           " file view \"32\" (no effect) line 5",
-           " registry view \"x\" (unknown: the program's own) line 6",
-           " file view \"64\" (the 64-bit file system) line 6"})
+           " file view \"32\" (no effect) line 5"})
     EXPECT_NE(squeezed.find(std::string(line) + "\n"), std::string::npos) << line << "\nin:\n" << text;
 }
 
@@ -341,11 +310,8 @@ TEST_F(Cli, LintAsSarif) {
   const jsontest::Value& run = sarif.Member("runs")->items.at(0);
   const auto& rules = run.Member("tool")->Member("driver")->Member("rules")->items;
   std::set<std::string> ids;
-  for (const auto& rule : rules) {
-    EXPECT_TRUE(ids.insert(rule.Member("id")->text).second) << rule.Member("id")->text;
-    EXPECT_FALSE(rule.Member("shortDescription")->Member("text")->text.empty());
-    EXPECT_FALSE(rule.Member("help")->Member("text")->text.empty());
-  }
+  for (const auto& rule : rules) ids.insert(rule.Member("id")->text);
+  EXPECT_EQ(ids.size(), rules.size()) << "a rule listed twice";
   EXPECT_EQ(ids.size(), checktool::LintRules().size());
   const auto lint = checktool::Lint(files[path]);
   const auto& results = run.Member("results")->items;
@@ -363,8 +329,10 @@ TEST_F(Cli, LintAsSarif) {
     EXPECT_EQ(region.Member("startLine")->number, lint[i].line);
     EXPECT_EQ(region.Member("startColumn")->number, lint[i].column);
     const std::string& text = r.Member("message")->Member("text")->text;
-    EXPECT_NE(text.find(". "), std::string::npos) << text;
-    EXPECT_NE(text.find(lint[i].fix.substr(1)), std::string::npos) << text;
+    const std::string fix = lint[i].fix;
+    EXPECT_NE(text.find(". " + std::string(1, static_cast<char>(std::toupper(fix[0]))) + fix.substr(1)),
+              std::string::npos)
+        << text;
   }
   EXPECT_EQ(run.Member("artifacts")->items.at(0).Member("location")->Member("uri")->text,
             "file:///C:/Program%20Files/Zantrix/Preflect/every-trap.xml");
