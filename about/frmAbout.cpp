@@ -187,13 +187,19 @@ void frmAbout::Form_Load() {
 
 void frmAbout::cmdOK_Click() { Unload(); }
 
-void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
+void frmAbout::cmdSysInfo_Click() {
+  const platform::HandlerGuard guard(*this);
+  if (!guard.Refused()) StartSysInfo();
+}
 
 void frmAbout::picIcon_DblClick() {
+  // One home page at a time: the question and the shell run messages.
+  const platform::HandlerGuard guard(*this);
+  if (guard.Refused()) return;
   const platform::Services& os = platform::Os();
   const int answer = os.messageBoxes->Show(kHomePageQuestion, kHomePageCaption,
                                            platform::kMbYesNo | platform::kMbIconQuestion);
-  if (answer != platform::kIdYes) return;
+  if (answer != platform::kIdYes || guard.FormGone()) return;
   // Not reported when it fails: there is nothing the user could do about it.
   std::intptr_t ignored = 0;
   os.shell->Execute("Open", about::kVendorHomePage, std::nullopt, os.app->ExecutableFolder(),

@@ -60,6 +60,17 @@ const char* VersionOutcomeName(modCheck::VersionOutcome v) {
   return "notLooked";
 }
 
+const char* SearchFailureName(modCheck::SearchFailure f) {
+  switch (f) {
+    case modCheck::SearchFailure::None: return "none";
+    case modCheck::SearchFailure::AccessDenied: return "accessDenied";
+    case modCheck::SearchFailure::NotReady: return "notReady";
+    case modCheck::SearchFailure::NetworkPath: return "networkPath";
+    case modCheck::SearchFailure::Other: return "error";
+  }
+  return "error";
+}
+
 const char* DeciderName(modCheck::Decider d) {
   switch (d) {
     case modCheck::Decider::Neither: return "neither";
@@ -121,6 +132,15 @@ void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
   json.Key("view").String(f.viewAttribute);
   WriteBitsOrNull(json.Key("viewRead"), f.viewBits);
   WriteBitsOrNull(json.Key("onlyOnOtherSide"), f.otherSideBits);
+  json.Key("searchError");
+  if (f.searchFailure != platform::kOk) {
+    json.BeginObject();
+    json.Key("reason").String(SearchFailureName(modCheck::SearchFailureOf(f.searchFailure)));
+    json.Key("status").Number(f.searchFailure);
+    json.EndObject();
+  } else {
+    json.Null();
+  }
   json.EndObject();
 }
 

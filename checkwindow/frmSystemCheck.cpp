@@ -167,14 +167,18 @@ void frmSystemCheck::Form_Load() {
   cmdPerform_Click();
 }
 
-void frmSystemCheck::StartSimulatorAndClose() {
+void frmSystemCheck::StartSimulatorAndClose(const platform::HandlerGuard& guard) {
   shell_launch::ShellOpen(SimulatorPath_, shell_launch::ProgramFolder(), "");
-  Unload();
+  if (!guard.FormGone()) Unload();
 }
 
 void frmSystemCheck::cmdPerform_Click() {
+  // The user may close the checker while one of its boxes is open, or while
+  // the shell asks something; once it is gone there is nothing left to do.
+  const platform::HandlerGuard guard(*this);
+  if (guard.Refused()) return;
   if (platform::LowerCase(cmdPerform->Caption()) == "continue") {
-    StartSimulatorAndClose();
+    StartSimulatorAndClose(guard);
     return;
   }
   auto& os = platform::Os();
@@ -186,16 +190,14 @@ void frmSystemCheck::cmdPerform_Click() {
   dialog.Show();
   dialog.SetTheBar(1);
 
-  // The user may close the checker while one of its boxes is open; once
-  // it is gone the test has nothing left to do.
   const int read = modCheck::ReadRequirements();
-  if (!IsLoaded()) return;
+  if (guard.FormGone()) return;
   if (read != 0) {
     const int answer = os.messageBoxes->Show(kMissingFileQuestion, "Error", platform::kMbYesNo);
-    if (!IsLoaded()) return;
+    if (guard.FormGone()) return;
     if (answer == platform::kIdYes) {
       date_stamp::Write();
-      StartSimulatorAndClose();
+      StartSimulatorAndClose(guard);
       return;
     }
     dialog.Unload();
@@ -209,7 +211,7 @@ void frmSystemCheck::cmdPerform_Click() {
     os.messageBoxes->Show(std::string(kAccessProblem) + "  Please e-mail " + kSupportAddress +
                               " for further assistance.",
                           "Error", platform::kMbOk | platform::kMbIconStop);
-    if (!IsLoaded()) return;
+    if (guard.FormGone()) return;
     dialog.Unload();
     Show();
     cmdPerform->SetFocus();
@@ -227,17 +229,18 @@ void frmSystemCheck::cmdPerform_Click() {
     top = std::max(screen.workTop, std::min(top, screen.workTop + screen.workHeight - Height()));
   Move((screen.width - Width()) / 2, top, Width(), Height());
   platform::DoEvents();
-  // A message that waited (a close from outside, a queued click) may have
-  // closed the checker; showing the window now would load it again.
-  if (!IsLoaded()) return;
+  // A message that waited (a close from outside) may have closed the
+  // checker; showing the window now would load it again.
+  if (guard.FormGone()) return;
   dialog.Unload();
   Show();
   cmdPerform->SetFocus();
 }
 
 void frmSystemCheck::cmdAcquire_Click(int Index) {
+  const platform::HandlerGuard guard(*this);
   // Only rows of the list on screen have a remedy to offer.
-  if (Index < 0 || Index >= rowsShown_) return;
+  if (guard.Refused() || Index < 0 || Index >= rowsShown_) return;
   const modCheck::Requirement& entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
   const std::string question =
       entry.RemedySource == "web"
@@ -249,10 +252,12 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   auto& os = platform::Os();
   if (os.messageBoxes->Show(question, os.app->Title(),
                             platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes ||
-      !IsLoaded())
+      guard.FormGone())
     return;
-  shell_launch::ShellOpen(entry.RemedyLocation, shell_launch::ProgramFolder(), "");
+  // Disabled before the shell runs, whatever it answers: nothing of the
+  // form is touched after it, as a close meanwhile unloads it.
   (*cmdAcquire)[Index].SetEnabled(false);
+  shell_launch::ShellOpen(entry.RemedyLocation, shell_launch::ProgramFolder(), "");
 }
 
 void frmSystemCheck::mnuHelp_About_Click() { ShowAboutBox(); }

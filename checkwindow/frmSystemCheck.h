@@ -47,7 +47,7 @@ class frmSystemCheck : public platform::Form {
   // Row i's label at `top`, its icon and, for a missing row, its Acquire
   // button beside it; all shown.
   void PlaceRow(int i, double top, bool offerAcquire);
-  void StartSimulatorAndClose();
+  void StartSimulatorAndClose(const platform::HandlerGuard& guard);
   // The row's explanation on its name, icon and Acquire button, for the
   // mouse (tooltips) and for screen readers.
   void ExplainRow(int i);

@@ -3,7 +3,7 @@
 #include "weblauncher/modLinkora.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  platform::win32::RestrictDllSearch();
+  platform::win32::HardenProcess();
   platform::win32::InstallServices();
   modLinkora::Main();
   return 0;

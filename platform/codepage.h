@@ -17,6 +17,10 @@ class CodePage {
   // whole; false where the system ignores the request (Windows before 10
   // version 1903), and a character outside it arrives as "?".
   virtual bool CarriesEveryCharacter() = 0;
+  // Whether that code page holds every character of the text exactly: not
+  // as "?", and not as a look-alike either (Windows' best fit turns "Ł"
+  // into "L" with no "?" to show for it).
+  virtual bool Holds(const std::string& utf8) = 0;
   // Text files written for the checker keep the meaning they had: they are
   // in the system locale's legacy ANSI code page, which the system still
   // reports when the process runs in UTF-8.

@@ -19,9 +19,15 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Directory search for a pattern (wildcards allowed in the last part):
   // the name, without folder, of the first entry of the given kinds; none
-  // when nothing matches, also for a pattern the system rejects.
-  virtual std::optional<std::string> FindFirst(const std::string& pattern,
-                                               EntryKinds kinds) = 0;
+  // when nothing matches, also for a pattern the system rejects. `failure`
+  // says why the search could not look at all (access denied, a drive not
+  // ready, a network path out of reach); kOk when it looked, found or not.
+  virtual std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds,
+                                               Status& failure) = 0;
+  std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds) {
+    Status ignored = kOk;
+    return FindFirst(pattern, kinds, ignored);
+  }
   // Opens the file for reading (shared read, existing file only) and
   // closes it at once.
   virtual Status TryOpenForRead(const std::string& path) = 0;

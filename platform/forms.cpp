@@ -49,6 +49,7 @@ void Form::Load() {
   ResetDesign();
   Build();
   host_ = host;
+  life_ = std::make_shared<const bool>(true);
   try {
     window_ = host->CreateWindowFor(*this);
     screen_ = host->Screen();
@@ -116,6 +117,7 @@ void Form::Discard() {
   std::unique_ptr<FormWindow> window = std::move(window_);
   window.reset();
   host_ = nullptr;
+  life_.reset();
   visible_ = false;
   zOrder_.clear();
   arrays_.clear();
@@ -337,6 +339,20 @@ void Form::OnPlaced(int leftPx, int topPx, int widthPx, int heightPx) {
   if (TwipsToPixels(top_, ty) != topPx) top_ = topPx * ty;
   if (TwipsToPixels(width_, tx) != widthPx) width_ = widthPx * tx;
   if (TwipsToPixels(height_, ty) != heightPx) height_ = heightPx * ty;
+}
+
+// ---- HandlerGuard -------------------------------------------------------
+
+namespace {
+bool handlerRunning = false;  // one user-interface thread
+}
+
+HandlerGuard::HandlerGuard(const Form& form) : life_(form.life_), refused_(handlerRunning) {
+  handlerRunning = true;
+}
+
+HandlerGuard::~HandlerGuard() {
+  if (!refused_) handlerRunning = false;
 }
 
 // ---- free functions -----------------------------------------------------

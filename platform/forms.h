@@ -208,8 +208,11 @@ class Form {
   void ControlChanged(Control& control, unsigned aspects);
   void ResetDesign();
 
+  friend class HandlerGuard;
   std::string name_;
   FormHost* host_ = nullptr;
+  // Lives exactly as long as one load: guards watch it.
+  std::shared_ptr<const bool> life_;
   ScreenMetrics screen_;  // as it was when the form was loaded
   std::unique_ptr<FormWindow> window_;
   bool visible_ = false;
@@ -227,6 +230,30 @@ class Form {
   std::vector<std::unique_ptr<Control>> owned_;        // creation order
   std::vector<Control*> zOrder_;                       // back to front
   std::vector<std::unique_ptr<ControlArray>> arrays_;  // creation order
+};
+
+// A handler that waits in a call which may run window messages before it
+// returns (a message box; the shell, which may show a security prompt of
+// its own) can be re-entered meanwhile by a second click or a close. Taken
+// first thing in such a handler: while one guarded handler runs, every
+// other is refused, so nothing is started twice; and after each such call
+// the handler asks whether its form is still the load it started in before
+// it touches a control, since a close unloads the form and its controls.
+class HandlerGuard {
+ public:
+  explicit HandlerGuard(const Form& form);
+  ~HandlerGuard();
+  HandlerGuard(const HandlerGuard&) = delete;
+  HandlerGuard& operator=(const HandlerGuard&) = delete;
+  // Another guarded handler is still running: do nothing.
+  bool Refused() const { return refused_; }
+  // The form was unloaded since the guard was taken (and maybe loaded
+  // anew): none of the controls the handler knew exists any more.
+  bool FormGone() const { return life_.expired(); }
+
+ private:
+  std::weak_ptr<const bool> life_;
+  bool refused_ = false;
 };
 
 // The loaded forms, in the order they were loaded.

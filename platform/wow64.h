@@ -12,6 +12,9 @@ namespace platform {
 class Wow64 {
  public:
   virtual ~Wow64() = default;
+  // This program's own bitness, 32 or 64: the registry view and system
+  // folder it sees by itself.
+  virtual int ProgramBits() { return sizeof(void*) == 4 ? 32 : 64; }
   // True for a 32-bit program on 64-bit Windows: it sees the 32-bit
   // registry view and file system unless it asks for the other side.
   virtual bool IsWow64Process() = 0;

@@ -7,7 +7,7 @@
 #include "startup/modMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  platform::win32::RestrictDllSearch();
+  platform::win32::HardenProcess();
   platform::win32::InstallServices();
   // The requirements search moves the progress dialog's bar.
   modCheck::SetProgressTarget(&DialogProgress());

@@ -29,7 +29,7 @@ void Write(DWORD which, const std::string& utf8) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::win32::RestrictDllSearch();
+  platform::win32::HardenProcess();
   platform::win32::InstallServices();
   std::ostringstream out, err;
   checktool::Io io{out, err};

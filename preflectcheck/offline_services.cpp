@@ -19,6 +19,7 @@ class Cp1252 : public platform::CodePage {
     return platform::Windows1252ToUtf8(ansi);
   }
   bool CarriesEveryCharacter() override { return false; }
+  bool Holds(const std::string& utf8) override { return FromAnsi(ToAnsi(utf8)) == utf8; }
   // Requirements files are written on Windows: Windows-1252 unless they
   // start with the UTF-8 byte order mark.
   std::string FromLegacyAnsi(const std::string& bytes) override {

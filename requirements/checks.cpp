@@ -85,14 +85,15 @@ using VersionCache = std::map<std::pair<int, std::string>, std::optional<FileVer
 
 // Only a normal file counts; when none matches, a second look says what
 // did, for the explanation alone.
-FilePresence LookFor(const std::string& path, std::string& matched) {
+FilePresence LookFor(const std::string& path, std::string& matched, platform::Status& failure) {
   if (path.empty()) return FilePresence::NoPath;
   platform::FileSystem& files = *Os().files;
-  if (auto name = files.FindFirst(path, platform::EntryKinds::NormalFiles)) {
+  if (auto name = files.FindFirst(path, platform::EntryKinds::NormalFiles, failure)) {
     matched = std::move(*name);
     return FilePresence::Present;
   }
-  if (!files.FindFirst(path, platform::EntryKinds::Any)) return FilePresence::Absent;
+  if (failure != platform::kOk || !files.FindFirst(path, platform::EntryKinds::Any))
+    return FilePresence::Absent;
   return files.FindFirst(path, platform::EntryKinds::FilesAndFolders) ? FilePresence::Folder
                                                                       : FilePresence::HiddenOrSystem;
 }
@@ -100,7 +101,9 @@ FilePresence LookFor(const std::string& path, std::string& matched) {
 // A file that is on the other side of 64-bit Windows only: the side, or 0.
 int OtherSideBits(const FileEvidence& f) {
   platform::Wow64* wow64 = Os().wow64;
-  if (f.presence != FilePresence::Absent || !wow64 || !wow64->IsWow64Process()) return 0;
+  if (f.presence != FilePresence::Absent || f.searchFailure != platform::kOk || !wow64 ||
+      !wow64->IsWow64Process())
+    return 0;
   platform::ScopedNativeFileSystem native(wow64, f.viewBits != 64);
   if (native.active() == (f.viewBits == 64)) return 0;
   return Os().files->FindFirst(f.path, platform::EntryKinds::NormalFiles)
@@ -115,7 +118,7 @@ bool CheckFile(FileEvidence& f, VersionCache& versions) {
     // Only the search and the version read see the 64-bit side.
     platform::ScopedNativeFileSystem native(Os().wow64, ViewBits(f.viewAttribute) == 64);
     f.viewBits = native.active() ? 64 : 0;
-    f.presence = LookFor(f.path, f.matchedName);
+    f.presence = LookFor(f.path, f.matchedName, f.searchFailure);
     if (f.presence == FilePresence::Present) {
       const auto key = std::make_pair(f.viewBits, f.path);
       auto cached = versions.find(key);
@@ -124,6 +127,8 @@ bool CheckFile(FileEvidence& f, VersionCache& versions) {
     }
   }
   if (f.presence != FilePresence::Present) {
+    if (SearchFailureOf(f.searchFailure) == SearchFailure::Other && Os().messages)
+      f.searchFailureText = Os().messages->Describe(f.searchFailure);
     f.otherSideBits = OtherSideBits(f);
     return false;
   }

@@ -78,6 +78,23 @@ bool HasWildcard(const std::string& path) {
   return path.find_first_of("*?") != std::string::npos;
 }
 
+// Why a search could not look, as the end of a sentence.
+std::string SearchFailurePhrase(const FileEvidence& f) {
+  switch (SearchFailureOf(f.searchFailure)) {
+    case SearchFailure::AccessDenied:
+      return "access to its folder was denied";
+    case SearchFailure::NotReady:
+      return "the drive is not ready (there is no disk in it)";
+    case SearchFailure::NetworkPath:
+      return "the network path cannot be reached";
+    case SearchFailure::None:
+    case SearchFailure::Other:
+      break;
+  }
+  const std::string why = platform::TrimLineEnd(f.searchFailureText);
+  return why.empty() ? "error " + std::to_string(f.searchFailure) : why;
+}
+
 // What the file test saw, as the middle of a sentence.
 std::string FileSentence(const FileEvidence& f) {
   const std::string path = f.path +
@@ -88,6 +105,8 @@ std::string FileSentence(const FileEvidence& f) {
       return f.fromRegistry ? "the registry value gave no path to look for"
                             : "the file entry gives no path to look for";
     case FilePresence::Absent:
+      if (f.searchFailure != platform::kOk)
+        return path + " could not be looked for: " + SearchFailurePhrase(f);
       return HasWildcard(f.path) ? "no file matches " + path : path + " does not exist";
     case FilePresence::HiddenOrSystem:
       return path + " is a hidden or system file, and those do not count";
@@ -119,6 +138,17 @@ std::string FileSentence(const FileEvidence& f) {
 }
 
 }  // namespace
+
+SearchFailure SearchFailureOf(platform::Status status) {
+  switch (status) {
+    case platform::kOk: return SearchFailure::None;
+    case platform::kErrorAccessDenied: return SearchFailure::AccessDenied;
+    case platform::kErrorNotReady: return SearchFailure::NotReady;
+    case platform::kErrorBadNetPath:
+    case platform::kErrorBadNetName: return SearchFailure::NetworkPath;
+    default: return SearchFailure::Other;
+  }
+}
 
 const Evidence& EvidenceFor(std::size_t index) {
   static const Evidence none;

@@ -87,7 +87,16 @@ struct FileEvidence {
   // When no file matched: the side of 64-bit Windows where one does (32
   // or 64), looked at for the explanation alone; 0 when none does.
   int otherSideBits = 0;
+  // Why the search could not look at all (access denied, a drive not
+  // ready, a network path out of reach); kOk when it looked. The file then
+  // counts as absent.
+  platform::Status searchFailure = platform::kOk;
+  std::string searchFailureText;  // the system's words for any other failure
 };
+
+// The kind of a search failure, for the tool's JSON.
+enum class SearchFailure { None, AccessDenied, NotReady, NetworkPath, Other };
+SearchFailure SearchFailureOf(platform::Status status);
 
 // Which test decided Found.
 enum class Decider { Neither, Registry, File };

@@ -121,7 +121,9 @@ std::int32_t GetRegistryValue(std::int32_t lRoot, std::string& sKey, std::string
   return 0;
 }
 
-int OwnViewBits() { return sizeof(void*) == 4 ? 32 : 64; }
+int OwnViewBits() {
+  return Os().wow64 ? Os().wow64->ProgramBits() : (sizeof(void*) == 4 ? 32 : 64);
+}
 
 bool HasTwoViews() {
   return OwnViewBits() == 64 || (Os().wow64 && Os().wow64->IsWow64Process());

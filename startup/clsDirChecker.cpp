@@ -16,7 +16,7 @@ std::string clsDirChecker::GetPath(const std::string& sWhichPath, const std::str
                                    const std::string& sMyDocSubFolder) const {
   if (sWhichPath == "App") {
     std::string p = WithTrailingBackslash(GetSpecialFolderPath(platform::kCsidlCommonAppData, 0));
-    if (LostCharacters(p) || !IsFolderWritable(p)) {
+    if (LostCharacters(p, platform::NamedFolder::CommonAppData) || !IsFolderWritable(p)) {
       p = WithTrailingBackslash(GetTempFolder());
       RequireWholeName(p, platform::NamedFolder::Temp);
     }
@@ -41,12 +41,16 @@ std::string clsDirChecker::GetPath(const std::string& sWhichPath, const std::str
   return {};
 }
 
-bool clsDirChecker::LostCharacters(const std::string& sPath) {
-  return sPath.find('?') != std::string::npos && !Os().codePage->CarriesEveryCharacter();
+bool clsDirChecker::LostCharacters(const std::string& sPath, platform::NamedFolder which) {
+  platform::CodePage& codePage = *Os().codePage;
+  if (codePage.CarriesEveryCharacter()) return false;
+  // A character the code page lacks arrives as "?", or as a look-alike
+  // ("Ł" as "L") that only the name the system holds gives away.
+  return sPath.find('?') != std::string::npos || !codePage.Holds(Os().folders->ExactName(which));
 }
 
 void clsDirChecker::RequireWholeName(const std::string& sPath, platform::NamedFolder which) {
-  if (!LostCharacters(sPath)) return;
+  if (!LostCharacters(sPath, which)) return;
   std::string name = Os().folders->ExactName(which);
   if (name.empty()) name = sPath;
   if (name.size() > 3 && name.back() == '\\') name.pop_back();

@@ -25,9 +25,10 @@ class clsDirChecker {
   bool IsFolderWritable(const std::string& sPath) const;
   std::string GetTempFolder() const;
   // Where the ANSI code page is not UTF-8 (a system that ignores the
-  // manifest's request), a character outside it arrives as "?", which no
-  // real name holds: the folder cannot be used, and the user must hear why.
-  static bool LostCharacters(const std::string& sPath);
+  // manifest's request), a character outside it arrives as "?" or as a
+  // look-alike: the folder `which` cannot be used, and the user must hear
+  // why.
+  static bool LostCharacters(const std::string& sPath, platform::NamedFolder which);
   static void RequireWholeName(const std::string& sPath, platform::NamedFolder which);
   // Creates p unless the file system already has an entry of that name.
   void EnsureFolder(const std::string& p, const std::string& sName) const;

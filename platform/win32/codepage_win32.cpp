@@ -38,8 +38,8 @@ bool AnsiHolds(const std::string& utf8) {
   const std::wstring wide = Widen(utf8, CP_UTF8);
   if (wide.empty() || GetACP() == CP_UTF8) return true;
   BOOL lost = FALSE;
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                      &lost);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      nullptr, 0, nullptr, &lost);
   return !lost;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/win32/win32.h"
 
+#include <objbase.h>
+
 namespace platform::win32 {
 
 namespace {
@@ -12,7 +14,9 @@ std::string SystemFolder() {
 
 }  // namespace
 
-void RestrictDllSearch() {
+void HardenProcess() {
+  // Programs started from here inherit the mode.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   // Looked up, since systems without the update that brought it lack it.
   using SetDirs = BOOL(WINAPI*)(DWORD);
   const auto set = reinterpret_cast<SetDirs>(reinterpret_cast<void*>(
@@ -38,6 +42,17 @@ FARPROC SystemProc(const char* dll, const char* name) {
     module = LoadLibraryA((system + dll).c_str());
   }
   return module ? GetProcAddress(module, name) : nullptr;
+}
+
+bool InitializeCom() {
+  // Once: the programs have one user-interface thread, and COM stays for
+  // the program's life.
+  static const bool initialized = [] {
+    using InitFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    const auto init = SystemFunction<InitFn>("ole32.dll", "CoInitializeEx");
+    return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }();
+  return initialized;
 }
 
 }  // namespace platform::win32

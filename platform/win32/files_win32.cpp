@@ -14,6 +14,21 @@ bool Wanted(const WIN32_FIND_DATAA& found, EntryKinds kinds) {
   return true;
 }
 
+// The answers that mean the search looked and nothing was there, or that
+// no such name can exist; anything else kept it from looking.
+Status SearchFailure(Status status) {
+  switch (status) {
+    case kErrorFileNotFound:
+    case kErrorPathNotFound:
+    case kErrorNoMoreFiles:
+    case kErrorInvalidName:
+    case kErrorInvalidParameter:
+      return kOk;
+    default:
+      return status;
+  }
+}
+
 ScopedHandle OpenForRead(const std::string& path, DWORD flags) {
   return ScopedHandle(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, flags, nullptr));
@@ -22,11 +37,15 @@ ScopedHandle OpenForRead(const std::string& path, DWORD flags) {
 }  // namespace
 
 std::optional<std::string> WinFileSystem::FindFirst(const std::string& pattern,
-                                                    EntryKinds kinds) {
+                                                    EntryKinds kinds, Status& failure) {
+  failure = kOk;
   if (pattern.empty()) return std::nullopt;
   WIN32_FIND_DATAA found{};
   const ScopedFind search(FindFirstFileA(ToAnsi(pattern).c_str(), &found));
-  if (!search.valid()) return std::nullopt;
+  if (!search.valid()) {
+    failure = SearchFailure(LastStatus());
+    return std::nullopt;
+  }
   do {
     if (Wanted(found, kinds)) {
       found.cFileName[MAX_PATH - 1] = '\0';

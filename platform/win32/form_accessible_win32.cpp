@@ -23,7 +23,6 @@ const char* const kSubclassProp = "ZantrixAccessible";
 using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
 using AllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-using CoInitializeFn = HRESULT(WINAPI*)(LPVOID);
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
@@ -161,11 +160,7 @@ LRESULT AnswerGetObject(HWND hwnd, const AccessibleTexts& texts, WPARAM wParam) 
   static const auto createStd = SystemFunction<CreateStdFn>("oleacc.dll", "CreateStdAccessibleObject");
   static const auto lresult = SystemFunction<LresultFn>("oleacc.dll", "LresultFromObject");
   // Handing the object out marshals it, which needs this thread in COM.
-  static const bool com = [] {
-    const auto init = SystemFunction<CoInitializeFn>("ole32.dll", "CoInitialize");
-    return init && SUCCEEDED(init(nullptr));
-  }();
-  if (!lresult || !com) return 0;
+  if (!lresult || !InitializeCom()) return 0;
   IAccessible* inner = nullptr;
   if (!createStd || FAILED(createStd(hwnd, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&inner))))
     inner = nullptr;

@@ -21,7 +21,9 @@ class WinRegistry : public Registry {
 
 class WinFileSystem : public FileSystem {
  public:
-  std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds) override;
+  using FileSystem::FindFirst;
+  std::optional<std::string> FindFirst(const std::string& pattern, EntryKinds kinds,
+                                       Status& failure) override;
   Status TryOpenForRead(const std::string& path) override;
   Status ReadAll(const std::string& path, std::string& bytes) override;
   Status CreateFolder(const std::string& path) override;
@@ -97,6 +99,7 @@ class WinCodePage : public CodePage {
   std::string ToAnsi(const std::string& utf8) override { return win32::ToAnsi(utf8); }
   std::string FromAnsi(const std::string& ansi) override { return win32::FromAnsi(ansi); }
   bool CarriesEveryCharacter() override { return GetACP() == CP_UTF8; }
+  bool Holds(const std::string& utf8) override { return win32::AnsiHolds(utf8); }
   std::string FromLegacyAnsi(const std::string& bytes) override;
   int LegacyCodePage() override;
 };

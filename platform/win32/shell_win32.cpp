@@ -10,6 +10,9 @@ Status WinShell::Execute(const std::string& verb, const std::string& file,
   static const auto shellExecute = SystemFunction<ShellExecuteFn>("shell32.dll", "ShellExecuteA");
   shellResult = 0;
   if (!shellExecute) return kErrorProcNotFound;
+  // Asked of the shell's callers; if it cannot be had, the shell may still
+  // open what needs no COM handler.
+  InitializeCom();
   const std::string params = parameters ? ToAnsi(*parameters) : std::string();
   const HINSTANCE result =
       shellExecute(GetDesktopWindow(), ToAnsi(verb).c_str(), ToAnsi(file).c_str(),

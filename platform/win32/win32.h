@@ -21,7 +21,8 @@ namespace platform::win32 {
 std::string ToAnsi(const std::string& utf8);
 std::string FromAnsi(const std::string& ansi);
 std::string Utf8FromWide(const std::wstring& wide);
-// Whether the ANSI code page holds every character of the text.
+// Whether the ANSI code page holds every character of the text exactly,
+// no best-fit look-alike counted.
 bool AnsiHolds(const std::string& utf8);
 // UTF-8 as UTF-16, for the few calls that take only Unicode text.
 std::wstring WideFromUtf8(const std::string& utf8);
@@ -77,19 +78,27 @@ struct FindHandleTraits {
 using ScopedHandle = UniqueHandle<KernelHandleTraits>;
 using ScopedFind = UniqueHandle<FindHandleTraits>;
 
-// Only the system folder is searched for DLLs from now on, so a DLL planted
-// beside the program is never loaded. Call first thing in WinMain.
-void RestrictDllSearch();
+// Call first thing in every program. No system box ("There is no disk in
+// the drive") ever stops it for a path on an empty card reader or DVD
+// drive: the call that touched it fails and the check says why. And only
+// the system folder is searched for DLLs from now on, so a DLL planted
+// beside the program is never loaded.
+void HardenProcess();
 // A function of a system DLL that is not imported statically; null when it
 // cannot be had. The program imports only kernel32, user32, gdi32, advapi32
 // and msvcrt, which Windows always takes from the system folder; every
-// other DLL comes through here, after RestrictDllSearch, from the system
+// other DLL comes through here, after HardenProcess, from the system
 // folder alone.
 FARPROC SystemProc(const char* dll, const char* name);
 template <typename Fn>
 Fn SystemFunction(const char* dll, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemProc(dll, name)));
 }
+
+// COM on this thread, apartment-threaded and without OLE1 DDE, as the shell
+// asks of its callers (some shell handlers are COM objects) and as handing
+// out accessible objects needs; ole32 is loaded only now. True when it is.
+bool InitializeCom();
 
 // Builds the real services once and installs them.
 void InstallServices();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/text.h"
 
@@ -129,10 +130,16 @@ bool FakeFileSystem::HasParentFolder(const std::string& key) const {
 }
 
 std::optional<std::string> FakeFileSystem::FindFirst(const std::string& pattern,
-                                                     platform::EntryKinds kinds) {
+                                                     platform::EntryKinds kinds, Status& failure) {
+  failure = platform::kOk;
   if (pattern.empty() || pattern.find_first_of("\"<>|") != std::string::npos) return std::nullopt;
   if (pattern.back() == '\\') return std::nullopt;
   const std::string key = Key(pattern);
+  for (const auto& [folder, status] : unsearchable_)
+    if (key.rfind(folder + "\\", 0) == 0) {
+      failure = status;
+      return std::nullopt;
+    }
   const std::string folder = ParentKey(key);
   const std::string namePattern = pattern.find('\\') == std::string::npos
                                       ? platform::LowerCase(pattern)
@@ -262,7 +269,7 @@ void FakeRegistry::PutOtherView(std::int32_t root, const std::string& path,
                                 const std::string& name, std::uint32_t type,
                                 const std::string& bytes) {
   if (const auto full = KeyPath(root, path))
-    keys_[kOtherView + *full][platform::LowerCase(name)] = Value{type, bytes};
+    keys_[(oneView ? "" : kOtherView) + *full][platform::LowerCase(name)] = Value{type, bytes};
 }
 
 void FakeRegistry::Deny(std::int32_t root, const std::string& path) {
@@ -275,10 +282,10 @@ Status FakeRegistry::OpenKey(std::int32_t root, const std::string& subKey, std::
   if (!ValidRoot(root)) return platform::kErrorInvalidHandle;
   auto full = KeyPath(root, subKey);
   if (full && denied_.count(*full)) return platform::kErrorAccessDenied;
-  // A 64-bit Windows, as seen by a program of this build's bitness.
+  // A 64-bit Windows, as seen by a program of this bitness.
   const std::uint32_t otherView =
-      sizeof(void*) == 4 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
-  if (full && (access & otherView)) *full = kOtherView + *full;
+      programBits == 32 ? platform::kKeyWow64_64Key : platform::kKeyWow64_32Key;
+  if (full && !oneView && (access & otherView)) *full = kOtherView + *full;
   if (!full || !keys_.count(*full)) return platform::kErrorFileNotFound;
   key = next_++;
   open_[key] = *full;
@@ -418,6 +425,7 @@ Status FakeShell::Execute(const std::string& verb, const std::string& file,
                           const std::optional<std::string>& parameters,
                           const std::string& directory, int show, std::intptr_t& shellResult) {
   calls.push_back({verb, file, parameters, directory, show});
+  if (whileOpening) std::exchange(whileOpening, nullptr)();
   shellResult = result;
   return result > 32 ? platform::kOk : static_cast<Status>(result);
 }
@@ -449,7 +457,15 @@ std::string FakeSystemMessages::Describe(Status status) {
 // ---- code page 1252 ----------------------------------------------------
 
 std::string FakeCodePage::ToAnsi(const std::string& text) {
-  return utf8 ? text : platform::Utf8ToWindows1252(text);
+  if (utf8) return text;
+  if (!bestFit) return platform::Utf8ToWindows1252(text);
+  std::string fitted = text;
+  static const std::pair<const char*, const char*> kLookAlikes[] = {
+      {"\xC5\x81", "L"}, {"\xC5\x82", "l"}, {"\xC5\x9A", "S"}, {"\xC4\x8C", "C"}};
+  for (const auto& [from, to] : kLookAlikes)
+    for (std::size_t at; (at = fitted.find(from)) != std::string::npos;)
+      fitted.replace(at, std::string_view(from).size(), to);
+  return platform::Utf8ToWindows1252(fitted);
 }
 
 std::string FakeCodePage::FromAnsi(const std::string& ansi) {
@@ -483,5 +499,11 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
 }
 
 FakeOs::~FakeOs() { platform::Install(previous_); }
+
+void FakeOs::RunOn32BitWindows() {
+  wow64.wow64 = false;
+  wow64.programBits = registry.programBits = 32;
+  registry.oneView = true;
+}
 
 }  // namespace fakes

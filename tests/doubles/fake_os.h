@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/services.h"
+#include "platform/text.h"
 #include "tests/doubles/fake_forms.h"
 #include "tests/doubles/fake_windows.h"
 
@@ -44,6 +45,9 @@ class FakeFileSystem : public platform::FileSystem {
   void Lock(const std::string& path);
   // Changes below `folder` fail with access denied.
   void DenyWrites(const std::string& folder) { denied_.insert(Key(folder)); }
+  // Searches below `folder` cannot look: `status` says why (access denied,
+  // a drive not ready, a network path out of reach).
+  void FailSearches(const std::string& folder, Status status) { unsearchable_[Key(folder)] = status; }
   // A deletion inside `folder` reports success but leaves the file there.
   void KeepDeletedFilesIn(const std::string& folder) { sticky_.insert(Key(folder)); }
   bool Exists(const std::string& path) const { return entries_.count(Key(path)) != 0; }
@@ -51,8 +55,9 @@ class FakeFileSystem : public platform::FileSystem {
   std::vector<std::string> Paths() const;
   int changes() const { return changes_; }
 
-  std::optional<std::string> FindFirst(const std::string& pattern,
-                                       platform::EntryKinds kinds) override;
+  using platform::FileSystem::FindFirst;
+  std::optional<std::string> FindFirst(const std::string& pattern, platform::EntryKinds kinds,
+                                       Status& failure) override;
   Status TryOpenForRead(const std::string& path) override;
   Status ReadAll(const std::string& path, std::string& bytes) override;
   Status CreateFolder(const std::string& path) override;
@@ -68,6 +73,7 @@ class FakeFileSystem : public platform::FileSystem {
   std::map<std::string, Entry> entries_;  // by Key()
   std::set<std::string> denied_;
   std::set<std::string> sticky_;
+  std::map<std::string, Status> unsearchable_;
   int changes_ = 0;
 };
 
@@ -96,6 +102,10 @@ class FakeRegistry : public platform::Registry {
   // Wine answers a string stored without its NUL as if it had one; some
   // systems answer the bytes as stored. False models the latter.
   bool terminateStrings = true;
+  // The program's bitness, and whether Windows has one view only (32-bit
+  // Windows): then the view flags are ignored and PutOtherView lands in it.
+  int programBits = sizeof(void*) == 4 ? 32 : 64;
+  bool oneView = false;
 
   Status OpenKey(std::int32_t root, const std::string& subKey, std::uint32_t access,
                platform::RegKeyHandle& key) override;
@@ -171,6 +181,9 @@ class FakeShell : public platform::Shell {
   };
   std::vector<Call> calls;
   std::intptr_t result = 42;  // the shell's own answer
+  // Runs during the next Execute, as the user might act while the shell
+  // shows a prompt of its own and lets window messages run.
+  std::function<void()> whileOpening;
   std::vector<std::string> started;  // programs started
   bool startSucceeds = true;
   Status StartProgram(const std::string& commandLine) override {
@@ -247,8 +260,10 @@ class FakeWow64 : public platform::Wow64 {
  public:
   explicit FakeWow64(FakeFileSystem& files) : files_(files) {}
   bool wow64 = true;
+  int programBits = sizeof(void*) == 4 ? 32 : 64;
   int disables = 0;  // how often redirection was turned off
   bool IsWow64Process() override { return wow64; }
+  int ProgramBits() override { return programBits; }
   Status DisableFsRedirection(std::uintptr_t& cookie) override {
     if (!wow64 || files_.native) return platform::kErrorInvalidParameter;
     files_.native = true;
@@ -270,9 +285,15 @@ class FakeWow64 : public platform::Wow64 {
 class FakeCodePage : public platform::CodePage {
  public:
   bool utf8 = false;
+  // Windows' best fit: a character 1252 lacks becomes a look-alike where it
+  // has one ("Ł" as "L"), not "?".
+  bool bestFit = false;
   std::string ToAnsi(const std::string& utf8) override;
   std::string FromAnsi(const std::string& ansi) override;
   bool CarriesEveryCharacter() override { return utf8; }
+  bool Holds(const std::string& text) override {
+    return utf8 || platform::Windows1252ToUtf8(platform::Utf8ToWindows1252(text)) == text;
+  }
   std::string FromLegacyAnsi(const std::string& bytes) override;
   int LegacyCodePage() override { return 1252; }
 };
@@ -299,6 +320,10 @@ class FakeOs {
   FakeFormHost forms;
   FakeClipboard clipboard;
   FakeWow64 wow64{files};
+
+  // A 32-bit program on 32-bit Windows, whatever the build: one registry
+  // view, no file-system redirection.
+  void RunOn32BitWindows();
 
  private:
   platform::Services previous_;

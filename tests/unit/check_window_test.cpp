@@ -2,6 +2,9 @@
 // the "Continue" state, retests, the missing-file question and remedies.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "about/frmAbout.h"
 #include "checkwindow/DateStamp.h"
 #include "checkwindow/ShellLaunch.h"
 #include "checkwindow/frmDialog.h"
@@ -461,6 +464,52 @@ TEST_F(CheckWindow, ClosedWhileABoxIsOpen) {
   Click(Row("cmdAcquire", 0));
   EXPECT_FALSE(form.IsLoaded());
   EXPECT_TRUE(os.shell.calls.empty());
+}
+
+// The shell may run window messages before it returns (a security prompt
+// of its own): a second click meanwhile starts nothing more, and a close
+// leaves nothing of the form for the handler to touch afterwards.
+TEST_F(CheckWindow, ClickedOrClosedWhileTheShellRuns) {
+  enum class Start { Acquire, Continue, HomePage };
+  const auto close = [&] { form.OnCloseRequested(platform::kFormControlMenu); };
+  const auto acquire = [&](int row) { return [&, row] { Click(Row("cmdAcquire", row)); }; };
+  const auto homePage = [] { TheAbout().OnDoubleClicked(*TheAbout().ControlByName("picIcon")); };
+  struct Case {
+    const char* name;
+    Start start;
+    std::function<void()> meanwhile;
+    bool stillLoaded;
+  };
+  const Case cases[] = {
+      {"Acquire, clicked again", Start::Acquire, acquire(0), true},
+      {"Acquire, another row", Start::Acquire, acquire(1), true},
+      {"Acquire, closed", Start::Acquire, close, false},
+      {"Continue, clicked again", Start::Continue, [&] { Click(Named("cmdPerform")); }, false},
+      {"Continue, closed", Start::Continue, close, false},
+      {"home page, double-clicked again", Start::HomePage, homePage, true},
+      {"home page, the checker closed", Start::HomePage, close, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (platform::Form* f : platform::LoadedForms()) f->Unload();
+    Specs(c.start == Start::Continue ? Product("A", true) : Product("A", false) + Product("B", false));
+    form.Load();
+    os.shell.calls.clear();
+    os.messageBoxes.answers.clear();  // Yes to every question
+    os.shell.whileOpening = c.meanwhile;
+    if (c.start == Start::Acquire) Click(Row("cmdAcquire", 0));
+    if (c.start == Start::Continue) Click(Named("cmdPerform"));
+    if (c.start == Start::HomePage) {
+      ShowAboutBox();
+      homePage();
+    }
+    EXPECT_EQ(os.shell.calls.size(), 1u);
+    EXPECT_EQ(form.IsLoaded(), c.stillLoaded);
+    if (c.stillLoaded && c.start == Start::Acquire) {
+      EXPECT_FALSE(Row("cmdAcquire", 0).Enabled());
+      EXPECT_TRUE(Row("cmdAcquire", 1).Enabled());
+    }
+  }
 }
 
 TEST_F(CheckWindow, ClosingEndsEveryForm) {

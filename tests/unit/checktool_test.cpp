@@ -280,7 +280,9 @@ TEST_F(Cli, RunJsonFollowsItsSchema) {
                    File(Product("Registry", kRegistry + kNoFile + kRemedy) +
                         Product("Other view", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"Software\\W\" value=\"v\" type=\"REG_SZ\"/>" + kNoFile + kRemedy) +
                         Product("File", kNoRegistry + "<fileEntry name=\"have.dll\" dir=\"%ZANTRIXDIR%\\\" version=\"7.0\"/>" + kRemedy) +
-                        Product("Neither", kNoRegistry + kNoFile + kRemedy)));
+                        Product("Neither", kNoRegistry + kNoFile + kRemedy) +
+                        Product("No disk", kNoRegistry + "<fileEntry name=\"setup.exe\" dir=\"D:\\\"/>" + kRemedy)));
+  os.files.FailSearches("D:", platform::kErrorNotReady);
   io.canRun = true;
   ASSERT_EQ(Run({"run", "--json"}), 1);
   const jsontest::Value report = jsontest::Parser(out.str()).Parse();
@@ -289,9 +291,10 @@ TEST_F(Cli, RunJsonFollowsItsSchema) {
   jsontest::Validate(report, schema, schema, "$", problems);
   EXPECT_EQ(problems, std::vector<std::string>{}) << out.str();
   const auto& products = report.Member("products")->items;
-  ASSERT_EQ(products.size(), 4u);
-  const bool found[] = {true, false, false, false};
-  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(products[i].Member("found")->boolean, found[i]) << i;
+  ASSERT_EQ(products.size(), 5u);
+  const bool found[] = {true, false, false, false, false};
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(products[i].Member("found")->boolean, found[i]) << i;
+  EXPECT_EQ(products[4].Member("file")->Member("searchError")->Member("reason")->text, "notReady");
   EXPECT_EQ(products[1].Member("registry")->Member("otherView")->Member("text")->text, "x");
   EXPECT_EQ(products[2].Member("file")->Member("outcome")->text, "older");
   EXPECT_EQ(report.Member("machine")->text, "TESTPC");

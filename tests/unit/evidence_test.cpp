@@ -42,6 +42,12 @@ Requirement File(const std::string& name, const std::string& version = "") {
   return r;
 }
 
+Requirement InDir(const std::string& dir, const std::string& name) {
+  Requirement r = File(name);
+  r.FileDir = dir;
+  return r;
+}
+
 Requirement Both(const std::string& value, const std::string& fileName,
                  const std::string& version = "") {
   Requirement r = Registry(kHkeyCurrentUser, value);
@@ -120,6 +126,17 @@ TEST(Evidence, ExplainsEveryWayAProductIsFoundOrMissing) {
        "Registry: " + path + " has no value \"Gone\" (the file test decides)."},
       {"neither", Named("P"), false,
        "Missing: this product names no registry value and no file."},
+      // The search could not look: still missing, and why.
+      {"folder denied", InDir("C:\\Locked\\", "a.dll"), false,
+       "Missing: C:\\Locked\\a.dll could not be looked for: access to its folder was denied."},
+      {"no disk", InDir("E:\\", "setup.exe"), false,
+       "Missing: E:\\setup.exe could not be looked for: the drive is not ready (there is no disk "
+       "in it)."},
+      {"network path", InDir("\\\\server\\share\\", "x.dll"), false,
+       "Missing: \\\\server\\share\\x.dll could not be looked for: the network path cannot be "
+       "reached."},
+      {"other failure", InDir("F:\\", "x.dll"), false,
+       "Missing: F:\\x.dll could not be looked for: error 1117."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -138,6 +155,11 @@ TEST(Evidence, ExplainsEveryWayAProductIsFoundOrMissing) {
     os.files.AddFile(kDir + "hidden.dll", "MZ", true);
     os.files.AddFolder(kDir + "Sub");
     os.files.AddFolder("C:\\FrameKit");
+    os.files.AddFile("C:\\Locked\\a.dll", "MZ");
+    os.files.FailSearches("C:\\Locked", platform::kErrorAccessDenied);
+    os.files.FailSearches("E:", platform::kErrorNotReady);
+    os.files.FailSearches("\\\\server\\share", platform::kErrorBadNetPath);
+    os.files.FailSearches("F:", 1117);
     modCheck::ResetRequirements();
     modCheck::Requirements[0] = c.product;
     modCheck::RunChecks();
@@ -157,8 +179,13 @@ TEST(Evidence, RegistryViews) {
   struct Case {
     bool inOtherView;
     std::string view, explanation;
+    bool oneView = false;  // 32-bit Windows: the value is simply there
   };
+  const std::string plain = "Found: " + key + value + " = \"C:\\FrameKit\" (REG_SZ).";
   const Case cases[] = {
+      {true, "", plain, true},
+      {true, "64", plain, true},
+      {true, "32", plain, true},
       {true, "", "Missing: the registry key " + key + " does not exist.\r\n" + key + value +
                      " exists only in the " + other + "-bit registry" + stored + "add view=\"" +
                      other + "\" to the registry entry to check it there."},
@@ -169,8 +196,9 @@ TEST(Evidence, RegistryViews) {
       {false, "x64", "Found: " + key + value + " = \"C:\\FrameKit\" (REG_SZ)."},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.view);
+    SCOPED_TRACE(c.view + (c.oneView ? " one view" : ""));
     fakes::FakeOs os;
+    if (c.oneView) os.RunOn32BitWindows();
     const std::string bytes("C:\\FrameKit\0", 12);
     if (c.inOtherView)
       os.registry.PutOtherView(kHkeyLocalMachine, kKey, "InstallPath", platform::kRegSz, bytes);
@@ -191,10 +219,12 @@ TEST(Evidence, FileSides) {
   const std::string path = "C:\\windows\\system32\\drivers\\pcap.sys";
   const std::string has = " has version 4.1.0.2; 4.0 or later is needed.";
   struct Case {
-    int side;  // where the file lies: only 64, only 32, or -1 nowhere
+    int side;  // where the file lies: only 64, only 32, 0 both, or -1 nowhere
     std::string view, explanation;
+    bool oneView = false;  // 32-bit Windows: no redirection to turn off
   };
   const Case cases[] = {
+      {0, "64", "Found: " + path + has, true},
       {64, "", "Missing: " + path + " does not exist.\r\n" + path +
                    " exists only in the 64-bit file system; add view=\"64\" to the file entry to check it there."},
       {64, "64", "Found: " + path + " in the 64-bit file system" + has},
@@ -206,6 +236,7 @@ TEST(Evidence, FileSides) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.explanation);
     fakes::FakeOs os;
+    if (c.oneView) os.RunOn32BitWindows();
     if (c.side >= 0) os.files.AddFileOnSide(path, c.side);
     os.versions.Set(path, 4, 1, 0, 2);
     modCheck::ResetRequirements();

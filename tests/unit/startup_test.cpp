@@ -226,29 +226,41 @@ TEST_F(Startup, UnreadableDescriptorEndsStartup) {
 }
 
 // A system that ignores the manifest's request for UTF-8 hands the program
-// "?" for every character its code page lacks. Start-up then ends with a
-// box that names the folder as it is, or goes on where another folder serves.
+// "?" for every character its code page lacks, or by best fit a look-alike
+// ("Ł" as "L"). Start-up then ends with a box that names the folder as it
+// is, or goes on where another folder serves.
 TEST_F(Startup, FoldersTheSystemCannotPass) {
   const std::string cyrillic = "C:\\Users\\\xD0\x9F\xD1\x91\xD1\x82\xD1\x80";  // Пётр
   struct Case {
     std::string program, appData, temp;
     std::string named;  // the folder the box names; empty: start-up goes on in temp
+    bool bestFit = false;  // program empty: the named folder as the code page passes it
   };
+  const std::string polish = "C:\\Users\\\xC5\x81ukasz";  // Łukasz
   const Case cases[] = {
+      // Best fit: "Łukasz" arrives as "Lukasz", with no "?" to give it away.
+      {"", "C:\\ProgramData", "C:\\Temp\\", polish + "\\Demo", true},
+      {"", "C:\\ProgramData", "C:\\Temp\\", polish + "\\Demo", false},
       {"C:\\Users\\????\\Demo", "C:\\ProgramData", "C:\\Temp\\", cyrillic + "\\Demo"},
       {"C:\\Zantrix", "C:\\Data\\???", "C:\\Temp\\", ""},
       {"C:\\Zantrix", "C:\\Data\\???", "C:\\Users\\????\\Temp\\", cyrillic + "\\Temp"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.program + " " + c.temp);
+    SCOPED_TRACE(c.program + " " + c.temp + (c.bestFit ? " best fit" : ""));
     fakes::FakeOs fake;
-    fake.app.folder = c.program;
-    fake.files.AddFile(c.program + "\\filespecs.xml", "<product name=\"A\"></product>");
+    fake.codePage.bestFit = c.bestFit;
+    const std::string exact = c.program.empty()                              ? c.named
+                              : c.program.find('?') != std::string::npos ? cyrillic + "\\Demo"
+                                                                         : c.program;
+    fake.app.folder =
+        c.program.empty() ? fake.codePage.FromAnsi(fake.codePage.ToAnsi(c.named)) : c.program;
+    fake.files.AddFile(fake.app.folder + "\\filespecs.xml", "<product name=\"A\"></product>");
     fake.files.AddFolder("C:\\Temp");
     fake.folders.special[platform::kCsidlCommonAppData] = {0, c.appData};
     fake.folders.temp = c.temp;
-    fake.folders.exact = {{platform::NamedFolder::Program, cyrillic + "\\Demo"},
-                          {platform::NamedFolder::Temp, cyrillic + "\\Temp\\"}};
+    fake.folders.exact = {{platform::NamedFolder::Program, exact},
+                          {platform::NamedFolder::Temp,
+                           c.temp.find('?') != std::string::npos ? cyrillic + "\\Temp\\" : c.temp}};
     const int result = modMain::Run();
     for (platform::Form* form : platform::LoadedForms()) form->Unload();
     EXPECT_EQ(result, c.named.empty() ? 0 : 1);
