@@ -71,6 +71,7 @@ void frmDialog::Build() {
 
   BarValue = 0;
   painted_ = false;
+  lookedAt_ = platform::Os().clock->Milliseconds();
 }
 
 void frmDialog::Form_Load() {
@@ -82,6 +83,15 @@ void frmDialog::Form_Load() {
 
 // The dialog has nothing that can take the focus, so it keeps it itself.
 void frmDialog::Form_LostFocus() { SetFocus(); }
+
+// Closed by the user or the system while a search runs (Alt+F4, a close
+// from the task manager): the checker ends, as when its window is closed.
+void frmDialog::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t UnloadMode) {
+  if (UnloadMode == platform::kFormCode) return;
+  modCheck::CancelSearch();
+  for (platform::Form* form : platform::LoadedForms())
+    if (form != this) form->Unload();
+}
 
 std::int16_t frmDialog::TheBar() {
   Load();
@@ -100,6 +110,15 @@ void frmDialog::StepTheBar(std::int16_t iNewValue) {
   // painted, not one by one: each costs a trip to the window system.
   DeferWindowChanges(true);
   UpdateBar(modCheck::ClampBar(iNewValue));
+  // The search holds the thread: between its steps, at the pace the bar is
+  // painted, the messages that wait run, so that the windows repaint and
+  // the system never takes the checker for hung. A click meets a handler
+  // that refuses it while the test runs; a close ends the checker.
+  const std::uint64_t now = platform::Os().clock->Milliseconds();
+  if (now - lookedAt_ >= kPaintInterval) {
+    lookedAt_ = now;
+    platform::DoEvents();
+  }
 }
 
 void frmDialog::UpdateBar(std::int16_t iValue) {

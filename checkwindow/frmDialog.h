@@ -28,6 +28,7 @@ class frmDialog : public platform::Form {
   void Build() override;
   void Form_Load() override;
   void Form_LostFocus() override;
+  void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
 
  private:
   void UpdateBar(std::int16_t iValue);
@@ -35,6 +36,7 @@ class frmDialog : public platform::Form {
   std::int16_t BarValue = 0;
   bool painted_ = false;  // since this load
   std::uint64_t paintedAt_ = 0;
+  std::uint64_t lookedAt_ = 0;  // when the search last let messages run
   platform::Control* lblBlue = nullptr;
   platform::Control* Label1 = nullptr;
   platform::Control* lblProgBack = nullptr;

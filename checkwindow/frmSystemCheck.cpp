@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "platform/text.h"
 #include "requirements/modCheck.h"
+#include "requirements/progress.h"
 
 using platform::ControlKind;
 using platform::FitSteps;
@@ -183,6 +184,11 @@ void frmSystemCheck::cmdPerform_Click() {
   }
   auto& os = platform::Os();
   frmDialog& dialog = TheDialog();
+  // A close during the test cancels its search; whatever ends the test,
+  // the next search is not.
+  struct SearchScope {
+    ~SearchScope() { modCheck::ResumeSearches(); }
+  } const searchScope;
 
   modCheck::ResetRequirements();
   rowsShown_ = 0;
@@ -263,7 +269,9 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
 void frmSystemCheck::mnuHelp_About_Click() { ShowAboutBox(); }
 
 void frmSystemCheck::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
-  // Closing the check window, for whatever reason, ends the checker.
+  // Closing the check window, for whatever reason, ends the checker, and
+  // a search under way with it.
+  modCheck::CancelSearch();
   for (platform::Form* form : platform::LoadedForms())
     if (form != this) form->Unload();
 }

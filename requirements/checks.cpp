@@ -12,6 +12,7 @@
 #include "requirements/modCheck.h"
 #include "requirements/modRegistry.h"
 #include "requirements/numbers.h"
+#include "requirements/progress.h"
 
 namespace modCheck {
 namespace {
@@ -224,7 +225,7 @@ bool CheckRegistry(Requirement& r, RegistryEvidence& e) {
 std::int32_t RunChecks() {
   VersionCache versions;
   Evidences.assign(Requirements.empty() ? 0 : Requirements.size() - 1, Evidence{});
-  for (std::size_t i = 0; i + 1 < Requirements.size(); ++i) {
+  for (std::size_t i = 0; i + 1 < Requirements.size() && !SearchCancelled(); ++i) {
     AdvanceProgress(2);
     Requirement& r = Requirements[i];
     Evidence& e = Evidences[i];

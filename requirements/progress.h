@@ -29,6 +29,14 @@ class ClampedProgress : public ProgressTarget {
   std::int16_t barValue_ = 0;
 };
 
+// The checker was closed while a search ran (a message the search let run
+// between its steps ended it): the reader and the checks stop at their next
+// step and move the bar no more. ResumeSearches clears it (ResetRequirements
+// does, and the check window when a test ends).
+void CancelSearch();
+bool SearchCancelled();
+void ResumeSearches();
+
 // Null puts the built-in model back. The target must outlive its use.
 void SetProgressTarget(ProgressTarget* target);
 ProgressTarget& CurrentProgress();

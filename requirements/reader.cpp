@@ -211,6 +211,7 @@ std::string NumberForName(const std::string& value, std::int32_t iWhich) {
 void ResetRequirements() {
   Requirements.assign(2, Requirement{});
   Evidences.clear();
+  ResumeSearches();
 }
 
 bool NamesNoProducts() { return Requirements.size() == 2 && Requirements[0].ProductName.empty(); }
@@ -266,6 +267,8 @@ std::string DecodeTag(std::string_view bytes, platform::StoredEncoding encoding)
 }
 
 void AdvanceProgress(std::int16_t iStep) {
+  // A checker closed meanwhile shows no bar any more.
+  if (SearchCancelled()) return;
   ProgressTarget& bar = CurrentProgress();
   // Held to the 16-bit range instead of overflowing.
   const int sum = std::clamp(bar.TheBar() + static_cast<int>(iStep),
@@ -284,7 +287,7 @@ void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list
   const platform::StoredEncoding encoding = platform::EncodingOf(bytes);
   const char* const begin = bytes.data();
   const char* const end = begin + bytes.size();
-  for (const char* at = begin; at < end;) {
+  for (const char* at = begin; at < end && !SearchCancelled();) {
     AdvanceProgress(1);
     const auto* gt = static_cast<const char*>(std::memchr(at, '>', end - at));
     const char* tagEnd = gt ? gt + 1 : end;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/services.h"
@@ -238,11 +239,12 @@ class FakeClock : public platform::Clock {
   platform::Date today{2026, 12, 8};
   std::string separator = "/";
   std::uint64_t milliseconds = 0;
+  std::uint64_t step = 0;  // passes after each reading, as the program works
   int hour = 14, minute = 5, second = 9;
   platform::Date Today() override { return today; }
   platform::DateTime Now() override { return {today, hour, minute, second}; }
   std::string DateSeparator() override { return separator; }
-  std::uint64_t Milliseconds() override { return milliseconds; }
+  std::uint64_t Milliseconds() override { return std::exchange(milliseconds, milliseconds + step); }
 };
 
 class FakeClipboard : public platform::Clipboard {

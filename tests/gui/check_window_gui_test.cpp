@@ -292,6 +292,66 @@ TEST_F(CheckWindowGui, RowsBeyondTheScreenScroll) {
   EXPECT_TRUE(preflect.Close(10000));
 }
 
+// A long check never leaves a window of the checker "Not Responding" by
+// the system's own rule (no look at the queue for 5 seconds), polled every
+// 250 ms until the check window shows; then it holds every row.
+TEST_F(CheckWindowGui, LongCheckNeverHangs) {
+  const int rows = 32767;
+  std::string specs;
+  for (int i = 0; i < rows; ++i)
+    specs += "<product name=\"Product " + std::to_string(i) + "\"><fileEntry name=\"none" +
+             std::to_string(i % 500) + ".exe\" dir=\"%ZANTRIXDIR%\\\"/></product>\r\n";
+  Specs(specs);
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = nullptr;
+  int polls = 0, hung = 0;
+  std::string firstHung;
+  // Titles read without a message, which a hung program would not answer.
+  const auto title = [](HWND w) {
+    char text[64] = {};
+    GetWindowTextA(w, text, sizeof text);
+    return std::string(text);
+  };
+  for (const DWORD start = GetTickCount(); !window && GetTickCount() - start < 300000; ++polls) {
+    for (HWND w : gui::TopWindows(preflect.pid(), false)) {
+      if (IsHungAppWindow(w) && hung++ == 0)
+        firstHung = title(w) + " at " + std::to_string(polls / 4) + " s";
+      if (IsWindowVisible(w) && title(w) == kTitle && gui::ClassName(w) != "#32770") window = w;
+    }
+    if (!window) Sleep(250);
+  }
+  ASSERT_NE(window, nullptr);
+  EXPECT_GT(polls, 20) << "the check was too quick to tell";
+  EXPECT_EQ(hung, 0) << "hung answers in " << polls << " polls, the first: " << firstHung;
+  HWND bar = nullptr;
+  for (const Child& c : Children(window))
+    if (c.visible && c.cls == "ScrollBar") bar = c.hwnd;
+  ASSERT_NE(bar, nullptr);
+  SendMessageA(window, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), reinterpret_cast<LPARAM>(bar));
+  EXPECT_TRUE(Find(Children(window), "Product " + std::to_string(rows - 1)));
+  EXPECT_TRUE(preflect.Close(10000));
+}
+
+// Alt+F4 on the progress dialog while the search runs ends the checker as
+// closing its window does: the search stops and nothing starts.
+TEST_F(CheckWindowGui, AltF4OnTheProgressDialogEndsTheChecker) {
+  std::string specs;
+  for (int i = 0; i < 20000; ++i)
+    specs += "<product name=\"P" + std::to_string(i) + "\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/></product>\r\n";
+  Specs(specs);
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND dialog = gui::WaitFor([&]() -> HWND {
+    for (HWND w : gui::TopWindows(preflect.pid()))
+      if (gui::Text(w) == "Search in progress...") return w;
+    return nullptr;
+  }, 30000);
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  gui::Press(VK_F4, false, false, true);
+  EXPECT_TRUE(preflect.WaitExit(20000)) << "still running";
+  EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
+}
+
 TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
   Specs("<product name=\"Chart Viewer\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
         "<remedy source=\"web\" location=\"http://www.zantrix.example/viewer.htm\"/></product>\r\n");

@@ -258,7 +258,7 @@ std::string RunCapture(const std::string& exe, const std::string& arguments,
   return text;
 }
 
-void Press(WORD key, bool shift, bool ctrl) {
+void Press(WORD key, bool shift, bool ctrl, bool alt) {
   std::vector<INPUT> inputs;
   const auto add = [&](WORD vk, bool up) {
     INPUT input{};
@@ -269,8 +269,10 @@ void Press(WORD key, bool shift, bool ctrl) {
   };
   if (shift) add(VK_SHIFT, false);
   if (ctrl) add(VK_CONTROL, false);
+  if (alt) add(VK_MENU, false);
   add(key, false);
   add(key, true);
+  if (alt) add(VK_MENU, true);
   if (ctrl) add(VK_CONTROL, true);
   if (shift) add(VK_SHIFT, true);
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));

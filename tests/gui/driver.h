@@ -66,7 +66,7 @@ std::string RunCapture(const std::string& exe, const std::string& arguments,
                        const std::string& workingFolder, DWORD& exitCode);
 
 // Keys as a user types them, to the foreground window.
-void Press(WORD key, bool shift = false, bool ctrl = false);
+void Press(WORD key, bool shift = false, bool ctrl = false, bool alt = false);
 // The window that has the keyboard focus in another process's thread.
 HWND FocusOf(HWND window);
 // Unicode text the clipboard holds (CF_UNICODETEXT), as UTF-8; empty when

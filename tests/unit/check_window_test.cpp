@@ -2,6 +2,7 @@
 // the "Continue" state, retests, the missing-file question and remedies.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "about/frmAbout.h"
@@ -10,6 +11,7 @@
 #include "checkwindow/frmDialog.h"
 #include "checkwindow/frmSystemCheck.h"
 #include "platform/text.h"
+#include "requirements/evidence.h"
 #include "requirements/modCheck.h"
 #include "tests/doubles/fake_os.h"
 
@@ -510,6 +512,52 @@ TEST_F(CheckWindow, ClickedOrClosedWhileTheShellRuns) {
       EXPECT_TRUE(Row("cmdAcquire", 1).Enabled());
     }
   }
+}
+
+// A long search lets the waiting messages run between its steps, at the
+// pace the bar is painted: a click then starts no second test, and closing
+// either window ends the checker and stops the search where it is.
+TEST_F(CheckWindow, MessagesRunWhileTheSearchRuns) {
+  std::string products;
+  for (int i = 0; i < 40; ++i) products += Product("P" + std::to_string(i), i % 2 == 0);
+  Specs(products);
+  const auto close = [](platform::Form& f) {
+    return [&f] { f.OnCloseRequested(platform::kFormControlMenu); };
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> meanwhile;
+    bool ends;
+  };
+  const Case cases[] = {
+      {"nothing waits", nullptr, false},
+      {"the main button clicked", [&] { Click(Named("cmdPerform")); }, false},
+      {"the check window closed", close(form), true},
+      {"the progress dialog closed", close(TheDialog()), true},
+  };
+  modCheck::SetProgressTarget(&DialogProgress());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (platform::Form* f : platform::LoadedForms()) f->Unload();
+    os.clock.step = 50;
+    os.forms.doEvents = 0;
+    os.forms.whileDoingEvents = c.meanwhile;
+    form.Load();
+    EXPECT_GT(os.forms.doEvents, c.ends ? 0 : 5) << "no messages ran between the steps";
+    EXPECT_EQ(form.IsLoaded(), !c.ends);
+    const auto checked = std::count_if(modCheck::Evidences.begin(), modCheck::Evidences.end(),
+                                       [](const modCheck::Evidence& e) { return e.file.ran; });
+    if (c.ends) {
+      EXPECT_TRUE(platform::LoadedForms().empty());
+      EXPECT_LT(checked, 40) << "the search went on";
+      continue;
+    }
+    EXPECT_EQ(checked, 40);
+    EXPECT_EQ(os.forms.WindowOf(form)->shows, 1) << "a second test ran";
+    EXPECT_EQ(Named("lblNote").Caption(),
+              "Look below for the search results!  You are missing 20 required components.");
+  }
+  modCheck::SetProgressTarget(nullptr);
 }
 
 TEST_F(CheckWindow, ClosingEndsEveryForm) {
