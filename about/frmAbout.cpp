@@ -14,8 +14,8 @@ namespace {
 
 constexpr std::size_t kValueBufferSize = 1024;
 
-const platform::Font kLabelFont{"MS Sans Serif", 9.75, false, false};
-const platform::Font kTitleFont{"MS Sans Serif", 13.5, false, false};
+const platform::Font kLabelFont{platform::kSansSerif, 9.75, false, false};
+const platform::Font kTitleFont{platform::kSansSerif, 13.5, false, false};
 constexpr platform::Color kDarkBlue = platform::Rgb(0, 0, 128);
 constexpr platform::Color kGrey = platform::Rgb(128, 128, 128);
 
@@ -28,7 +28,7 @@ double WholeTwips(double twips) { return std::nearbyint(twips); }
 platform::Control& DesignLabel(platform::Control& label, const platform::Font& font,
                                double left, double top, double width, double height) {
   label.SetFont(font);
-  label.SetForeColor(platform::kColorBlack);
+  label.SetForeColor(platform::kColorWindowText);
   // The rules are painted on the form; they show through the labels.
   label.SetBackStyle(platform::BackStyle::Transparent);
   label.Move(left, top, width, height);
@@ -83,7 +83,7 @@ void frmAbout::Build() {
   SetMinButton(false);
   SetMaxButton(false);
   SetShowInTaskbar(false);
-  SetBackColor(platform::kColorWhite);
+  SetBackColor(platform::kColorWindow);
   SetCaption("About");
   // Narrower than the rule under the description: the width fit widens it.
   SetDesignClientSize(7590, 3840);
@@ -114,7 +114,7 @@ void frmAbout::Build() {
   lblDisclaimer->SetCaption("Warning: ...");
   lblTitle = &DesignLabel(AddControl(ControlKind::Label, "lblTitle"), kTitleFont, 2040, 120,
                           3885, 480);
-  lblTitle->SetForeColor(kDarkBlue);
+  lblTitle->SetForeColor(platform::Accent(kDarkBlue, platform::kColorWindowText));
   lblTitle->SetCaption("Application Title");
   lblVersion = &DesignLabel(AddControl(ControlKind::Label, "lblVersion"), kLabelFont, 2055, 780,
                             3885, 225);
@@ -124,14 +124,15 @@ void frmAbout::Build() {
   lblCopy->SetCaption(kCopyright);
   // Moved up at load, it lies across the vertical rules: it hides them.
   lblCopy->SetBackStyle(platform::BackStyle::Opaque);
-  lblCopy->SetBackColor(platform::kColorWhite);
+  lblCopy->SetBackColor(platform::kColorWindow);
 
   Line1 = &AddControlArray(ControlKind::Line, "Line1");
   for (int i = 1; i <= 4; ++i) AddArrayMember(*Line1, i);
-  DesignLine((*Line1)[0], platform::kColorWhite, 2, 1950, 1980, 7619, 1980);
+  // The white halves of the rules are the window's own colour.
+  DesignLine((*Line1)[0], platform::kColorWindow, 2, 1950, 1980, 7619, 1980);
   DesignLine((*Line1)[1], kGrey, 1, 1950, 1965, 7619, 1965);
   DesignLine((*Line1)[2], kGrey, 1, 1945, 0, 1945, 3315);
-  DesignLine((*Line1)[3], platform::kColorWhite, 2, 1935, 0, 1935, 3315);
+  DesignLine((*Line1)[3], platform::kColorWindow, 2, 1935, 0, 1935, 3315);
   DesignLine((*Line1)[4], kGrey, 1, 0, 3360, 7590, 3360);
 }
 

@@ -46,12 +46,13 @@ void frmDialog::Build() {
   SetShowInTaskbar(false);
   SetStartUpPosition(platform::StartUpPosition::CenterOwner);
   SetDesignClientSize(6030, 885);
-  SetFormFont({"Microsoft Sans Serif", 9.75});
+  SetFormFont({platform::kSansSerif, 9.75});
 
+  // Navy with white figures, or the scheme's highlight pair.
   lblBlue = &AddControl(ControlKind::Label, "lblBlue");
   lblBlue->SetCaption("0");
-  lblBlue->SetBackColor(platform::Rgb(0, 0, 128));
-  lblBlue->SetForeColor(platform::kColorWhite);
+  lblBlue->SetBackColor(platform::Accent(platform::Rgb(0, 0, 128), platform::kColorHighlight));
+  lblBlue->SetForeColor(platform::Accent(platform::kColorWhite, platform::kColorHighlightText));
   lblBlue->SetAlignment(platform::Alignment::Right);
   lblBlue->SetFont({"Times New Roman", 9.75});
   lblBlue->Move(120, 480, 1215, 255);
@@ -62,9 +63,8 @@ void frmDialog::Build() {
   Label1->Move(720, 120, 4935, 255);
 
   lblProgBack = &AddControl(ControlKind::Label, "lblProgBack");
-  lblProgBack->SetBackColor(platform::kColorWhite);
+  lblProgBack->SetBackColor(platform::kColorWindow);
   lblProgBack->SetBorder(true);
-  lblProgBack->SetFont({"MS Sans Serif", 9.75});
   lblProgBack->Move(85, 445, 5840, 320);
   // The frame lies behind the bar it frames.
   lblProgBack->ZOrder(1);

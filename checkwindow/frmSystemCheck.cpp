@@ -21,7 +21,7 @@ const char* const kFoundPicture = "FOUND";
 const char* const kMissingPicture = "MISSING";
 const char* const kSupportAddress = "support@zantrix.example";
 
-const platform::Font kWindowFont{"MS Sans Serif", 9.75, false, false};
+const platform::Font kWindowFont{platform::kSansSerif, 9.75, false, false};
 constexpr platform::Color kLightGrey = platform::Rgb(224, 224, 224);
 
 // A dark line with a light one 15 twips below it.
@@ -32,6 +32,13 @@ void DesignSeparator(platform::Control& dark, platform::Control& light, double x
   for (platform::Control* line : {&dark, &light}) line->SetBorderWidth(2);
   dark.SetLine(x1, y, x2, y);
   light.SetLine(x1, y + 15, x2, y + 15);
+}
+
+// A label drawn straight on the window's own colour: its text in the
+// colour the system pairs with it.
+void OnWindowColour(platform::Control& label) {
+  label.SetBackStyle(platform::BackStyle::Transparent);
+  label.SetForeColor(platform::kColorWindowText);
 }
 
 }  // namespace
@@ -78,12 +85,12 @@ void frmSystemCheck::Build() {
 
   Shape1 = &AddControl(ControlKind::Shape, "Shape1");
   Shape1->Move(0, 0, 6080, 855);
-  Shape1->SetFillColor(platform::kColorWhite);
+  Shape1->SetFillColor(platform::kColorWindow);
   Shape1->SetBorder(false);
 
   Label1 = &AddControl(ControlKind::Label, "Label1");
   Label1->Move(120, 70, 5835, 735);
-  Label1->SetBackStyle(platform::BackStyle::Transparent);
+  OnWindowColour(*Label1);
   Label1->SetCaption(
       "When you have completed all the necessary updates, you will be given the option to "
       "continue.  This continue button, once clicked, will launch the simulator.");
@@ -95,7 +102,7 @@ void frmSystemCheck::Build() {
 
   lblNote = &AddControl(ControlKind::Label, "lblNote");
   lblNote->Move(120, 960, 5895, 495);
-  lblNote->SetBackStyle(platform::BackStyle::Transparent);
+  OnWindowColour(*lblNote);
   lblNote->SetCaption("Look below for the search results!");
 
   imgValid = &AddControlArray(ControlKind::Image, "imgValid");
@@ -109,11 +116,11 @@ void frmSystemCheck::Build() {
 
   Label2 = &AddControl(ControlKind::Label, "Label2");
   Label2->Move(1320, 1530, 1335, 255);
-  Label2->SetBackStyle(platform::BackStyle::Transparent);
+  OnWindowColour(*Label2);
   Label2->SetCaption("- file(s) found");
   Label3 = &AddControl(ControlKind::Label, "Label3");
   Label3->Move(3720, 1530, 1455, 255);
-  Label3->SetBackStyle(platform::BackStyle::Transparent);
+  OnWindowColour(*Label3);
   Label3->SetCaption("- file(s) missing");
 
   Line1 = &AddControl(ControlKind::Line, "Line1");
@@ -123,7 +130,7 @@ void frmSystemCheck::Build() {
   lblDisplayName = &AddControlArray(ControlKind::Label, "lblDisplayName");
   platform::Control& name0 = (*lblDisplayName)[0];
   name0.Move(240, 2280, 3495, 495);
-  name0.SetBackStyle(platform::BackStyle::Transparent);
+  OnWindowColour(name0);
   name0.SetUseMnemonic(false);  // product names may hold "&"
   name0.SetCaption("File 1");
   name0.SetVisible(false);

@@ -26,9 +26,12 @@ void frmSystemCheck::ExplainRow(int i) {
   (*lblDisplayName)[i].SetToolTipText(why);
   platform::Control& icon = (*imgCheck)[i];
   icon.SetToolTipText(why);
-  icon.SetAccessibleName(entry.Found ? "Found" : "Missing");
+  icon.SetAccessibleName((entry.Found ? "Found: " : "Missing: ") + entry.ProductName);
   icon.SetAccessibleDescription(why);
+  // Every row's button reads "Acquire": a screen reader says which product.
   platform::Control& acquire = (*cmdAcquire)[i];
+  acquire.SetAccessibleName("Acquire " + entry.ProductName);
+  acquire.SetAccessibleDescription(why + "\r\n" + RemedyAction(entry));
   acquire.SetToolTipText(why + "\r\n" + RemedyAction(entry) + "\r\n" + kCopyHint);
   acquire.SetTabIndex(kFirstRowTab + i);
 }

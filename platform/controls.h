@@ -10,7 +10,8 @@
 
 namespace platform {
 
-// 0x00BBGGRR, or a system colour as 0x80000000 | its index.
+// 0x00BBGGRR; a system colour as 0x80000000 | its index; or an accent as
+// 0x40000000 | a system colour's index << 24 | 0xBBGGRR (see Accent).
 using Color = std::uint32_t;
 constexpr Color Rgb(int red, int green, int blue) {
   return static_cast<Color>(red & 0xFF) | static_cast<Color>(green & 0xFF) << 8 |
@@ -18,16 +19,36 @@ constexpr Color Rgb(int red, int green, int blue) {
 }
 constexpr Color SystemColor(int index) { return 0x80000000u | static_cast<Color>(index & 0xFF); }
 constexpr bool IsSystemColor(Color color) { return (color & 0x80000000u) != 0; }
+// A colour of the design that holds while the system's colours are the
+// usual ones (a white window with black text) and gives way to the system
+// colour `scheme` under any other scheme (high contrast, a dark theme), so
+// that it never stands on a background the user's scheme made alike.
+constexpr Color Accent(Color design, Color scheme) {
+  return 0x40000000u | (scheme & 0x3F) << 24 | (design & 0xFFFFFF);
+}
+constexpr bool IsAccent(Color color) { return (color & 0xC0000000u) == 0x40000000u; }
+constexpr Color AccentDesign(Color color) { return color & 0xFFFFFF; }
+constexpr Color AccentScheme(Color color) { return SystemColor(static_cast<int>(color >> 24 & 0x3F)); }
 
+// Fills and texts come in the system's pairs: window with window text,
+// button face with button text, highlight with highlight text.
 inline constexpr Color kColorWindow = SystemColor(5);
+inline constexpr Color kColorWindowText = SystemColor(8);
 inline constexpr Color kColorAppWorkspace = SystemColor(12);
+inline constexpr Color kColorHighlight = SystemColor(13);
+inline constexpr Color kColorHighlightText = SystemColor(14);
 inline constexpr Color kColorButtonFace = SystemColor(15);
 inline constexpr Color kColorButtonText = SystemColor(18);
 inline constexpr Color kColorBlack = Rgb(0, 0, 0);
 inline constexpr Color kColorWhite = Rgb(255, 255, 255);
 
+// The forms' face: the TrueType face with the metrics of the old bitmap
+// "MS Sans Serif", which scales smoothly and which font linking extends to
+// other scripts.
+inline constexpr const char* kSansSerif = "Microsoft Sans Serif";
+
 struct Font {
-  std::string name = "MS Sans Serif";
+  std::string name = kSansSerif;
   double size = 8.25;  // points
   bool bold = false;
   bool italic = false;

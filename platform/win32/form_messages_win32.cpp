@@ -105,6 +105,10 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       form.OnCloseRequested(kFormControlMenu);
       return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      SchemeChanged(message, wParam, lParam);
+      break;
     case WM_KILLFOCUS:
       if (IsWindowVisible(hwnd_)) PostMessageA(hwnd_, kMsgFocusLost, 0, 0);
       break;

@@ -63,7 +63,10 @@ void FormWin32::DrawLabel(const DRAWITEMSTRUCT& item) {
     FillRect(dc, &r, back);
     DeleteObject(back);
   }
-  const std::string text = ToAnsi(p.caption);
+  // Drawn from Unicode: an ANSI string would be read in the code page of the
+  // font's character set, not the program's, and font linking fills in the
+  // scripts the face lacks.
+  const std::wstring text = WideFromUtf8(p.caption);
   if (text.empty()) return;
   HGDIOBJ old = SelectObject(dc, FontFor(p.font));
   SetBkMode(dc, TRANSPARENT);
@@ -72,7 +75,7 @@ void FormWin32::DrawLabel(const DRAWITEMSTRUCT& item) {
   if (p.alignment == Alignment::Right) format |= DT_RIGHT;
   if (p.alignment == Alignment::Center) format |= DT_CENTER;
   if (!p.useMnemonic) format |= DT_NOPREFIX;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, format);
   SelectObject(dc, old);
 }
 

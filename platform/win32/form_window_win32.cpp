@@ -6,7 +6,19 @@
 
 namespace platform::win32 {
 
+namespace {
+
+// The system's usual colours, under which the design's accents hold: a
+// white window with black text.
+bool UsualScheme() {
+  return GetSysColor(COLOR_WINDOW) == RGB(255, 255, 255) &&
+         GetSysColor(COLOR_WINDOWTEXT) == RGB(0, 0, 0);
+}
+
+}  // namespace
+
 COLORREF ToColorRef(Color color) {
+  if (IsAccent(color)) color = UsualScheme() ? AccentDesign(color) : AccentScheme(color);
   return IsSystemColor(color) ? GetSysColor(static_cast<int>(color & 0xFF)) : color;
 }
 
@@ -68,7 +80,6 @@ FormWin32::~FormWin32() {
   SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
   for (auto& entry : children_) ReleaseImage(entry.second);
   DestroyWindow(hwnd_);  // its children and its menu with it
-  for (auto& font : fonts_) DeleteObject(font.second);
   for (auto& bitmap : bitmaps_)
     if (bitmap.second) DeleteObject(bitmap.second);
   DeleteObject(backBrush_);
@@ -90,6 +101,15 @@ int ArtworkDpi(int dpi) {
 // Asked at every step of a fit: worked out when the styles or the menu bar
 // change, never in between.
 FrameExtents FormWin32::Frame() const { return frame_; }
+
+void FormWin32::SchemeChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+  DeleteObject(backBrush_);
+  backBrush_ = CreateSolidBrush(ToColorRef(form_.BackColor()));
+  // Common controls take their colours when their parent passes the news on.
+  for (const auto& entry : children_) SendMessageA(entry.second.hwnd, message, wParam, lParam);
+  if (tips_) SendMessageA(tips_, message, wParam, lParam);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
 
 void FormWin32::FormChanged(unsigned aspects) {
   if (aspects & kAspectText) SetWindowTextA(hwnd_, ToAnsi(form_.Caption()).c_str());
@@ -143,9 +163,14 @@ void FormWin32::Refresh(const Control*) {
 }
 
 HFONT FormWin32::FontFor(const Font& font) {
+  // Shared by every form and kept for the program's life: the progress
+  // dialog, made anew for every test, and the check window ask for the
+  // same few fonts.
+  static std::map<std::string, HFONT> fonts;
   const std::string key = font.name + "|" + std::to_string(font.size) + "|" +
-                          (font.bold ? "b" : "") + (font.italic ? "i" : "");
-  HFONT& handle = fonts_[key];
+                          (font.bold ? "b" : "") + (font.italic ? "i" : "") + "|" +
+                          std::to_string(dpiY_);
+  HFONT& handle = fonts[key];
   if (!handle) {
     // Points at the screen's DPI; a negative height asks for the character
     // height, as point sizes mean.

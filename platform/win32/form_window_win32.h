@@ -95,6 +95,8 @@ class FormWin32 : public FormWindow {
   void MoveBar(Control& bar, long long value);
   void Wheel(int delta);
   void InvalidatePainted();
+  // The user's colours or theme changed: new brushes, all painted anew.
+  void SchemeChanged(UINT message, WPARAM wParam, LPARAM lParam);
   void PaintForm(HDC dc);
   void DrawLabel(const DRAWITEMSTRUCT& item);
   void ReleaseImage(Child& child);
@@ -126,7 +128,6 @@ class FormWin32 : public FormWindow {
   int wheel_ = 0;                // wheel movement short of a whole notch
   std::map<const Control*, Child> children_;
   std::set<const Control*> pending_;  // controls without their window yet
-  std::map<std::string, HFONT> fonts_;
   std::map<std::string, HBITMAP> bitmaps_;
 };
 

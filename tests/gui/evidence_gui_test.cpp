@@ -188,8 +188,12 @@ class EvidenceGui : public ::testing::Test {
       if (gui::SystemHasAccessibleObjects()) {
         const Accessible seen = ReadAccessible(row->icon);
         ASSERT_TRUE(seen.reached) << "no accessible object: " << std::hex << seen.result;
-        EXPECT_EQ(seen.name, why.rfind("Found:", 0) == 0 ? "Found" : "Missing");
+        EXPECT_EQ(seen.name, (why.rfind("Found:", 0) == 0 ? "Found: " : "Missing: ") + product);
         EXPECT_EQ(seen.description, why);
+        // Every button reads "Acquire": its accessible name says which.
+        if (row->acquire) {
+          EXPECT_EQ(ReadAccessible(row->acquire).name, "Acquire " + product);
+        }
       }
     }
     const std::string report = gui::CopyReport(window);
@@ -316,7 +320,9 @@ TEST_F(EvidenceGui, ViewAttributeFindsTheOtherView) {
   EXPECT_EQ(gui::Text(button), HasOtherView() ? "Perform Retest" : "Continue");
   const std::string first = why(window);
   EXPECT_EQ(first.find("add " + view) != std::string::npos, HasOtherView()) << first;
-  if (!HasOtherView()) EXPECT_EQ(first, found);
+  if (!HasOtherView()) {
+    EXPECT_EQ(first, found);
+  }
 
   Specs(Product("Driver", entry.substr(0, entry.size() - 2) + " " + view + "/>", ""));
   if (HasOtherView()) {

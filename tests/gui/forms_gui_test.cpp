@@ -7,9 +7,13 @@
 #include <oleacc.h>
 
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <stdexcept>
 
+#include "about/frmAbout.h"
 #include "checkwindow/frmDialog.h"
+#include "checkwindow/frmSystemCheck.h"
 #include "platform/forms.h"
 #include "platform/win32/forms_win32.h"
 #include "platform/win32/win32.h"
@@ -468,6 +472,105 @@ TEST_F(Real, AnErrorInAHandlerIsReportedAndEndsTheLoop) {
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_NE(boxes.texts[0].find("broken handler"), std::string::npos);
   platform::win32::InstallServices();
+}
+
+// The system's colours while it lives, given with SetSysColors, which
+// tells every window; the colours before come back at the end.
+class SystemColors {
+ public:
+  explicit SystemColors(const std::map<int, COLORREF>& colors) {
+    for (const auto& [index, color] : colors) {
+      indices_.push_back(index);
+      before_.push_back(GetSysColor(index));
+      wanted_.push_back(color);
+    }
+    SetSysColors(static_cast<int>(indices_.size()), indices_.data(), wanted_.data());
+  }
+  ~SystemColors() { SetSysColors(static_cast<int>(indices_.size()), indices_.data(), before_.data()); }
+
+ private:
+  std::vector<int> indices_;
+  std::vector<COLORREF> before_, wanted_;
+};
+
+// White text on black, as the high-contrast schemes and dark themes give.
+const std::map<int, COLORREF> kDarkScheme = {
+    {COLOR_WINDOW, RGB(0, 0, 0)},       {COLOR_WINDOWTEXT, RGB(255, 255, 255)},
+    {COLOR_BTNFACE, RGB(0, 0, 0)},      {COLOR_BTNTEXT, RGB(255, 255, 255)},
+    {COLOR_HIGHLIGHT, RGB(26, 235, 255)}, {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)}};
+
+// The pixels of a window that are not its most common colour: its text.
+int TextPixels(HWND window) {
+  RECT r;
+  GetClientRect(window, &r);
+  std::map<COLORREF, int> counts;
+  HDC dc = GetDC(window);
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) ++counts[GetPixel(dc, x, y)];
+  ReleaseDC(window, dc);
+  int most = 0;
+  for (const auto& entry : counts) most = std::max(most, entry.second);
+  return r.right * r.bottom - most;
+}
+
+// The check window, the About box and the progress dialog on screen, the
+// check window with a missing row.
+void ShowEveryForm() {
+  const std::string stage = gui::MakeStage("scheme");
+  gui::WriteText(stage + "\\filespecs.xml",
+                 "<product name=\"Component Beta\"><fileEntry name=\"none.dll\" "
+                 "dir=\"%ZANTRIXDIR%\\\"/></product>");
+  modCheck::ProgramFolder = stage + "\\";
+  TheSystemCheck().Load();
+  gui::RemoveTree(stage);
+  ShowAboutBox();
+  TheDialog().Show();
+  TheDialog().SetTheBar(50);
+  PumpUntil([] { return false; }, 300);
+}
+
+// Under a dark scheme every label of the three forms shows its text, each
+// on its own background; when the scheme changes while they are open they
+// repaint with the new colours.
+TEST_F(Real, EveryLabelShowsItsTextUnderADarkScheme) {
+  std::optional<SystemColors> dark(std::in_place, kDarkScheme);
+  ShowEveryForm();
+  int labels = 0;
+  for (platform::Form* form : {static_cast<platform::Form*>(&TheSystemCheck()),
+                               static_cast<platform::Form*>(&TheAbout()),
+                               static_cast<platform::Form*>(&TheDialog())})
+    for (const platform::Control* c : form->Controls()) {
+      if (c->Kind() != ControlKind::Label || !c->Visible() || c->Caption().empty()) continue;
+      HWND child = Child(c);
+      if (!child) continue;  // below the client area
+      ++labels;
+      EXPECT_GT(TextPixels(child), 0) << c->Name() << " of " << form->Name() << " is blank";
+    }
+  EXPECT_EQ(labels, 12);
+  HWND check = AsHwnd(TheSystemCheck().hWnd());
+  const auto pixel = [&](int x, int y) {
+    HDC dc = GetDC(check);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(check, dc);
+    return c;
+  };
+  EXPECT_EQ(pixel(2, 2), RGB(0, 0, 0)) << "the header band";
+  dark.reset();
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(pixel(2, 2), GetSysColor(COLOR_WINDOW)) << "the header band after the change";
+  EXPECT_EQ(pixel(2, 100), GetSysColor(COLOR_WINDOW)) << "the window after the change";
+}
+
+// The check window under a dark scheme, for the README:
+//   gui_forms_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*DarkScheme*Screenshot*
+TEST_F(Real, DISABLED_DarkSchemeScreenshot) {
+  SystemColors dark(kDarkScheme);
+  ShowEveryForm();
+  TheDialog().Unload();
+  TheAbout().Unload();
+  std::printf("shot: check-window-dark\n");
+  std::fflush(stdout);
+  PumpUntil([] { return false; }, 3000);
 }
 
 // Holds the dialog on the screen for a screenshot:

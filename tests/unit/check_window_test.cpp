@@ -73,14 +73,14 @@ TEST_F(CheckWindow, RowsExplainThemselvesAndCtrlCCopiesTheReport) {
   form.Load();
   struct RowCase {
     int index;
-    const char* state;
+    std::string state;  // the icon's accessible name
     std::string why, action;
   };
   const RowCase rows[] = {
-      {0, "Found", "Found: " + kFolder + "\\have.dll is there; no version is required.", ""},
-      {1, "Missing", "Missing: " + kFolder + "\\lack.dll does not exist.",
+      {0, "Found: Alpha", "Found: " + kFolder + "\\have.dll is there; no version is required.", ""},
+      {1, "Missing: Beta", "Missing: " + kFolder + "\\lack.dll does not exist.",
        "Acquire opens http://www.zantrix.example/beta.htm in your web browser."},
-      {2, "Missing", "Missing: " + kFolder + "\\lack.dll does not exist.",
+      {2, "Missing: Gamma", "Missing: " + kFolder + "\\lack.dll does not exist.",
        "Acquire runs " + kFolder + "\\Setup.exe."},
   };
   for (const RowCase& r : rows) {
@@ -91,8 +91,12 @@ TEST_F(CheckWindow, RowsExplainThemselvesAndCtrlCCopiesTheReport) {
     EXPECT_EQ(icon.accessibleName, r.state);
     EXPECT_EQ(icon.accessibleDescription, r.why);
     if (!r.action.empty()) {
-      EXPECT_EQ(Row("cmdAcquire", r.index).Properties().toolTipText,
-                r.why + "\r\n" + r.action + "\r\n" + frmSystemCheck::kCopyHint);
+      // The caption stays "Acquire"; a screen reader hears which product.
+      const auto& acquire = Row("cmdAcquire", r.index).Properties();
+      EXPECT_EQ(acquire.caption, "Acquire");
+      EXPECT_EQ(acquire.accessibleName, "Acquire " + r.state.substr(9));
+      EXPECT_EQ(acquire.accessibleDescription, r.why + "\r\n" + r.action);
+      EXPECT_EQ(acquire.toolTipText, r.why + "\r\n" + r.action + "\r\n" + frmSystemCheck::kCopyHint);
     }
   }
   EXPECT_EQ(Named("Label1").Properties().toolTipText, frmSystemCheck::kCopyHint);

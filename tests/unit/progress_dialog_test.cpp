@@ -137,7 +137,7 @@ TEST_F(ProgressDialog, LoadsHiddenWithTheDesign) {
       {dialog.Bar(), "lblBlue", "0", 125, 480, 1215, 255, {"Times New Roman", 9.75}},
       {dialog.Message(), "Label1", "Please wait while the Preflect is searching...", 720, 120,
        4935, 255, {"Microsoft Sans Serif", 9.75}},
-      {dialog.Frame(), "lblProgBack", "", 95, 445, 5840, 320, {"MS Sans Serif", 9.75}},
+      {dialog.Frame(), "lblProgBack", "", 95, 445, 5840, 320, {platform::kSansSerif, 9.75}},
   };
   for (const Expected& e : controls) {
     SCOPED_TRACE(e.name);
@@ -152,12 +152,13 @@ TEST_F(ProgressDialog, LoadsHiddenWithTheDesign) {
     EXPECT_EQ(e.control->TextFont(), e.font);
   }
   const auto& bar = dialog.Bar()->Properties();
-  EXPECT_EQ(bar.backColor, platform::Rgb(0, 0, 128));
-  EXPECT_EQ(bar.foreColor, platform::kColorWhite);
+  // Navy and white under the usual colours, the highlight pair otherwise.
+  EXPECT_EQ(bar.backColor, platform::Accent(platform::Rgb(0, 0, 128), platform::kColorHighlight));
+  EXPECT_EQ(bar.foreColor, platform::Accent(platform::kColorWhite, platform::kColorHighlightText));
   EXPECT_EQ(bar.alignment, platform::Alignment::Right);
   EXPECT_EQ(dialog.Message()->Properties().backStyle, platform::BackStyle::Transparent);
   const auto& frame = dialog.Frame()->Properties();
-  EXPECT_EQ(frame.backColor, platform::kColorWhite);
+  EXPECT_EQ(frame.backColor, platform::kColorWindow);
   EXPECT_TRUE(frame.border);
   // The bar is drawn over its frame.
   const auto& order = dialog.Controls();
