@@ -23,18 +23,19 @@ namespace {
 const char* const kKey = "Software\\PreflectPumpBench";
 constexpr int kProducts = 1000;
 
-// The real window system; DoEvents only when `looks` says so.
+// The real window system; DoEvents only when `looks` says so, and timed.
 class Host : public platform::FormHost {
  public:
   bool looks = true;
   int calls = 0;
+  double spentMs = 0;
   std::unique_ptr<platform::FormWindow> CreateWindowFor(platform::Form& form) override {
     return real_.CreateWindowFor(form);
   }
   platform::ScreenMetrics Screen() override { return real_.Screen(); }
   void DoEvents() override {
     ++calls;
-    if (looks) real_.DoEvents();
+    if (looks) spentMs += 1000 * bench::BestSeconds(1, [this] { real_.DoEvents(); });
   }
 
  private:
@@ -87,7 +88,7 @@ double Check(Host& host, bool looks) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
   platform::win32::HardenProcess();
   platform::win32::InstallServices();
   Host host;
@@ -100,18 +101,24 @@ int main(int argc, char** argv) {
   modCheck::ProgramFolder = stage + "\\";
 
   Check(host, true);  // warms the caches: files, registry, fonts
-  double looking = 1e300, blind = 1e300;
+  double looking = 1e300, blind = 1e300, spent = 0;
   int pumps = 0;
   for (int r = 0; r < runs; ++r) {
     host.calls = 0;
-    looking = std::min(looking, Check(host, true));
-    pumps = host.calls;
+    host.spentMs = 0;
+    const double t = Check(host, true);
+    if (t < looking) {
+      looking = t;
+      pumps = host.calls;
+      spent = host.spentMs;
+    }
     blind = std::min(blind, Check(host, false));
   }
   std::printf("%d products, best of %d runs\n", kProducts, runs);
   std::printf("check, messages not looked at: %8.1f ms\n", blind);
-  std::printf("check, as Preflect runs it:    %8.1f ms  (%d looks at the queue)\n", looking, pumps);
-  std::printf("looking costs %.1f %% of the check\n", 100.0 * (looking - blind) / blind);
+  std::printf("check, as Preflect runs it:    %8.1f ms\n", looking);
+  std::printf("%d looks at the queue took %.2f ms: %.2f %% of the check\n", pumps, spent,
+              100.0 * spent / looking);
   RegDeleteTreeA(HKEY_CURRENT_USER, kKey);
   gui::RemoveTree(stage);
   return 0;
