@@ -1,6 +1,7 @@
 #include "checktool/Cli.h"
 
 #include "checktool/ExplainFile.h"
+#include "checktool/FileText.h"
 #include "checktool/Json.h"
 #include "checktool/Lint.h"
 #include "checktool/RunReport.h"
@@ -79,12 +80,13 @@ int Lint(Io& io, const Options& o) {
   if (!bytes) return 2;
   // %ZANTRIXDIR% is the folder the file lies in, as it is for the checker.
   const ToolServices services(FolderOf(file, io.currentFolder));
-  const std::vector<Diagnostic> found = checktool::Lint(*bytes);
+  const SourceFile source(*bytes);
+  const std::vector<Diagnostic> found = checktool::Lint(source);
   int errors = 0, warnings = 0;
   for (const Diagnostic& d : found) (d.severity == Severity::Error ? errors : warnings)++;
   if (o.json && o.sarif) return Usage(io, "--json and --sarif exclude each other");
   if (o.sarif) {
-    io.out << ToSarif(file, *bytes, found);
+    io.out << ToSarif(file, io.currentFolder, source, found);
   } else if (o.json) {
     JsonWriter json;
     json.BeginObject().Key("file").String(file);
@@ -121,7 +123,7 @@ int Explain(Io& io, const Options& o) {
   const auto bytes = ReadOrSay(io, file);
   if (!bytes) return 2;
   const ToolServices services(FolderOf(file, io.currentFolder));
-  io.out << ExplainFile(*bytes);
+  io.out << ExplainFile(SourceFile(*bytes));
   return 0;
 }
 

@@ -79,14 +79,14 @@ std::string ViewText(const std::string& view, bool registry) {
 
 }  // namespace
 
-std::string ExplainFile(std::string_view bytes) {
+std::string ExplainFile(const SourceFile& source) {
   Recorder recorder;
   std::vector<Requirement> list(2);
-  modCheck::ReadRequirementsText(bytes, list, &recorder);
-  const Lines lines(bytes);
+  modCheck::ReadRequirementsText(source.bytes, source.encoding, list, &recorder);
+  const Lines& lines = source.lines;
   const auto& products = recorder.Products();
   std::string text =
-      platform::EncodingOf(bytes) == platform::StoredEncoding::Utf8
+      source.encoding == platform::StoredEncoding::Utf8
           ? "Read as UTF-8: the file starts with the UTF-8 byte order mark.\n"
           : "Read as " + platform::CodePageName(platform::Os().codePage->LegacyCodePage()) +
                 ", the system's legacy code page: the file has no UTF-8 byte order mark.\n";

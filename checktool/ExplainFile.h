@@ -10,6 +10,7 @@ namespace checktool {
 // A text report of the file's bytes (ANSI, as the checker reads them).
 // Folder tokens are replaced by the services installed: the real folders
 // on Windows, placeholders that say which folder elsewhere.
-std::string ExplainFile(std::string_view bytes);
+struct SourceFile;
+std::string ExplainFile(const SourceFile& source);
 
 }  // namespace checktool

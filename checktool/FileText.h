@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
+
 namespace checktool {
 
 class Lines {
@@ -35,6 +37,16 @@ class Lines {
 
  private:
   std::vector<std::size_t> starts_;  // of the lines after the first
+};
+
+// A requirements file's bytes with what every reading of them needs,
+// decided once: the encoding the checker reads them in, and the lines.
+struct SourceFile {
+  explicit SourceFile(std::string_view fileBytes)
+      : bytes(fileBytes), encoding(platform::EncodingOf(fileBytes)), lines(fileBytes) {}
+  std::string_view bytes;
+  platform::StoredEncoding encoding;
+  Lines lines;
 };
 
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

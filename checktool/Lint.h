@@ -17,8 +17,11 @@ struct Diagnostic {
   std::string fix;      // one line: what to write instead
 };
 
+struct SourceFile;
+
 // Every trap in the file's bytes (ANSI, as the checker reads them), in the
 // order of the file.
+std::vector<Diagnostic> Lint(const SourceFile& source);
 std::vector<Diagnostic> Lint(std::string_view bytes);
 
 // A rule Lint knows: its stable name, a short description and a help text

@@ -1,5 +1,6 @@
 #include "checktool/Sarif.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "checktool/FileText.h"
@@ -10,12 +11,16 @@
 namespace checktool {
 namespace {
 
+// The base the results' places are relative to: the folder the tool ran in.
+const char* const kBase = "%SRCROOT%";
+
 // SARIF counts columns in code points; the diagnostics count bytes. In a
 // file read as the legacy code page the two agree; in UTF-8 the bytes of a
 // character count once, and the byte order mark not at all.
-int CodePointColumn(std::string_view bytes, const Lines& lines, int line, int byteColumn) {
-  if (platform::EncodingOf(bytes) != platform::StoredEncoding::Utf8) return byteColumn;
-  std::size_t start = lines.StartOf(line);
+int CodePointColumn(const SourceFile& source, int line, int byteColumn) {
+  if (source.encoding != platform::StoredEncoding::Utf8) return byteColumn;
+  const std::string_view bytes = source.bytes;
+  std::size_t start = source.lines.StartOf(line);
   const std::size_t end = start + static_cast<std::size_t>(byteColumn - 1);
   if (line == 1) start = platform::kUtf8Bom.size();
   int column = 1;
@@ -33,7 +38,37 @@ std::string TwoSentences(std::string message, std::string fix) {
 
 const char* Level(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
 
+bool IsAbsolute(const std::string& path) {
+  return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '/' || path[0] == '\\'));
+}
+
 }  // namespace
+
+std::string NormalPath(const std::string& path, const std::string& folder) {
+  const std::string whole = IsAbsolute(path) || folder.empty() ? path : folder + "/" + path;
+  std::string root;
+  std::size_t at = 0;
+  if (whole.size() >= 2 && whole[1] == ':') {
+    root = whole.substr(0, 2);
+    at = 2;
+  }
+  if (at < whole.size() && (whole[at] == '/' || whole[at] == '\\')) root += '/';
+  std::vector<std::string> parts;
+  for (std::size_t from = at; from <= whole.size();) {
+    const std::size_t end = std::min(whole.find_first_of("/\\", from), whole.size());
+    const std::string part = whole.substr(from, end - from);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") parts.pop_back();
+      else if (root.empty()) parts.push_back(part);
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    from = end + 1;
+  }
+  std::string out = root;
+  for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? "/" : "") + parts[i];
+  return out;
+}
 
 std::string PathToUri(const std::string& path) {
   std::string p = path;
@@ -59,15 +94,20 @@ std::string PathToUri(const std::string& path) {
   return prefix + out;
 }
 
-std::string ToSarif(const std::string& file, std::string_view bytes,
-                    const std::vector<Diagnostic>& diagnostics) {
+std::string ToSarif(const std::string& file, const std::string& currentFolder,
+                    const SourceFile& source, const std::vector<Diagnostic>& diagnostics) {
   const auto& rules = LintRules();
   const auto ruleIndex = [&](const std::string& id) {
     for (std::size_t i = 0; i < rules.size(); ++i)
       if (rules[i].id == id) return static_cast<std::int64_t>(i);
     return std::int64_t{-1};
   };
-  const Lines lines(bytes);
+  // Relative to the folder the tool ran in where the file lies below it.
+  const std::string base = NormalPath(currentFolder, "");
+  const std::string path = NormalPath(file, base);
+  const bool below = !base.empty() && path.size() > base.size() + 1 &&
+                     path.compare(0, base.size(), base) == 0 && path[base.size()] == '/';
+  const std::string uri = PathToUri(below ? path.substr(base.size() + 1) : path);
   JsonWriter json;
   json.BeginObject();
   json.Key("$schema").String("https://json.schemastore.org/sarif-2.1.0.json");
@@ -76,6 +116,7 @@ std::string ToSarif(const std::string& file, std::string_view bytes,
   json.Key("tool").BeginObject().Key("driver").BeginObject();
   json.Key("name").String("preflect-check");
   json.Key("version").String(ZANTRIX_VERSION_TEXT);
+  json.Key("informationUri").String("https://www.zantrix.example/preflect-check");
   json.Key("rules").BeginArray();
   for (const LintRule& rule : rules) {
     json.BeginObject();
@@ -85,10 +126,11 @@ std::string ToSarif(const std::string& file, std::string_view bytes,
     json.EndObject();
   }
   json.EndArray().EndObject().EndObject();
+  if (below) {
+    json.Key("originalUriBaseIds").BeginObject().Key(kBase).BeginObject();
+    json.Key("uri").String(PathToUri(base + "/")).EndObject().EndObject();
+  }
   json.Key("columnKind").String("unicodeCodePoints");
-  json.Key("artifacts").BeginArray().BeginObject();
-  json.Key("location").BeginObject().Key("uri").String(PathToUri(file)).EndObject();
-  json.EndObject().EndArray();
   json.Key("results").BeginArray();
   for (const Diagnostic& d : diagnostics) {
     json.BeginObject();
@@ -100,11 +142,12 @@ std::string ToSarif(const std::string& file, std::string_view bytes,
     json.Key("locations").BeginArray().BeginObject();
     json.Key("physicalLocation").BeginObject();
     json.Key("artifactLocation").BeginObject();
-    json.Key("uri").String(PathToUri(file)).Key("index").Number(0);
+    json.Key("uri").String(uri);
+    if (below) json.Key("uriBaseId").String(kBase);
     json.EndObject();
     json.Key("region").BeginObject();
     json.Key("startLine").Number(d.line);
-    json.Key("startColumn").Number(CodePointColumn(bytes, lines, d.line, d.column));
+    json.Key("startColumn").Number(CodePointColumn(source, d.line, d.column));
     json.EndObject();
     json.EndObject().EndObject().EndArray();
     json.EndObject();

@@ -281,10 +281,14 @@ void AdvanceProgress(std::int16_t iStep) {
 // each ">" would, and drops what precedes a tag's first "<".
 void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
                           ReadObserver* observer) {
+  ReadRequirementsText(bytes, platform::EncodingOf(bytes), list, observer);
+}
+
+void ReadRequirementsText(std::string_view bytes, platform::StoredEncoding encoding,
+                          std::vector<Requirement>& list, ReadObserver* observer) {
   Requirement work;
   // The keywords are ASCII in either encoding, so only the tags read for
   // their values are decoded.
-  const platform::StoredEncoding encoding = platform::EncodingOf(bytes);
   const char* const begin = bytes.data();
   const char* const end = begin + bytes.size();
   for (const char* at = begin; at < end && !SearchCancelled();) {

@@ -42,7 +42,10 @@ class ReadObserver {
 std::string DecodeTag(std::string_view bytes, platform::StoredEncoding encoding);
 
 // Reads the bytes of a requirements file into `list`, which the caller has
-// reset, as ReadRequirements does, progress steps included.
+// reset, as ReadRequirements does, progress steps included; in `encoding`
+// where the caller has decided it (platform::EncodingOf).
+void ReadRequirementsText(std::string_view bytes, platform::StoredEncoding encoding,
+                          std::vector<Requirement>& list, ReadObserver* observer = nullptr);
 void ReadRequirementsText(std::string_view bytes, std::vector<Requirement>& list,
                           ReadObserver* observer = nullptr);
 

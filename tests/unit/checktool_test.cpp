@@ -11,6 +11,7 @@
 
 #include "checktool/Cli.h"
 #include "checktool/ExplainFile.h"
+#include "checktool/FileText.h"
 #include "checktool/Lint.h"
 #include "tests/doubles/fake_os.h"
 #include "tests/unit/json_schema.h"
@@ -169,7 +170,7 @@ TEST(Lint, TheDemoFileIsClean) {
 
 TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
   fakes::FakeOs os;
-  const std::string text = checktool::ExplainFile(
+  const std::string text = checktool::ExplainFile(checktool::SourceFile(
       "<systemSearch>\n"
       "<product name=\"A\"><registryEntry root=\"HKEY_CURRENT_USER\" key=\"K\" value=\"v\" "
       "type=\"REG_SZ\"/>\n"
@@ -177,7 +178,7 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
       "<product name=\"B\"><remedy source=\"web\" location=\"%ZANTRIXDIR%\\%WINDIR%\"/></product>\n"
       "<product name=\"C\"><registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"K\" type=\"REG_SZ\" "
       "view=\"64\"/><fileEntry name=\"c.sys\" view=\"32\"/></product>\n"
-      "</systemSearch>\n");
+      "</systemSearch>\n"));
   // Columns aside: blanks between the parts count as one.
   const auto squeeze = [](std::string t) {
     std::string out;
@@ -188,7 +189,7 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
   const std::string squeezed = squeeze(text);
   EXPECT_EQ(text.rfind("Read as Windows-1252, the system's legacy code page: the file has no UTF-8 "
                        "byte order mark.\n", 0), 0u);
-  EXPECT_EQ(checktool::ExplainFile("\xEF\xBB\xBF").rfind("Read as UTF-8: the file starts with the "
+  EXPECT_EQ(checktool::ExplainFile(checktool::SourceFile("\xEF\xBB\xBF")).rfind("Read as UTF-8: the file starts with the "
                                                       "UTF-8 byte order mark.\n", 0), 0u);
   for (const char* line : {
            "1. \"A\", product tag at line 2",
@@ -337,8 +338,30 @@ TEST_F(Cli, LintAsSarif) {
               std::string::npos)
         << text;
   }
-  EXPECT_EQ(run.Member("artifacts")->items.at(0).Member("location")->Member("uri")->text,
-            "file:///C:/Program%20Files/Zantrix/Preflect/every-trap.xml");
+  // Relative to the folder the tool ran in, as code-scanning services read
+  // them; a file outside it by its whole normalised URI. No artifacts list
+  // that only repeats the places.
+  EXPECT_EQ(run.Member("artifacts"), nullptr);
+  EXPECT_FALSE(run.Member("tool")->Member("driver")->Member("informationUri")->text.empty());
+  EXPECT_EQ(run.Member("originalUriBaseIds")->Member("%SRCROOT%")->Member("uri")->text,
+            "file:///C:/Program%20Files/Zantrix/Preflect/");
+  struct Place {
+    std::string path, uri;
+    bool based;
+  };
+  for (const Place& p : {Place{path, "every-trap.xml", true},
+                         Place{".\\Sub\\..\\every-trap.xml", "every-trap.xml", true},
+                         Place{"..\\Preflect\\Sub\\f.xml", "Sub/f.xml", true},
+                         Place{"..\\Other\\f.xml", "file:///C:/Program%20Files/Zantrix/Other/f.xml", false}}) {
+    SCOPED_TRACE(p.path);
+    files[p.path] = files[path];
+    ASSERT_EQ(Run({"lint", "--sarif", p.path}), 1);
+    const jsontest::Value log = jsontest::Parser(out.str()).Parse();
+    const jsontest::Value& artifact = *log.Member("runs")->items.at(0).Member("results")->items.at(0)
+        .Member("locations")->items.at(0).Member("physicalLocation")->Member("artifactLocation");
+    EXPECT_EQ(artifact.Member("uri")->text, p.uri);
+    EXPECT_EQ(artifact.Member("uriBaseId") != nullptr, p.based);
+  }
 }
 
 // Columns in code points: a UTF-8 file's characters and its mark count
