@@ -4,6 +4,7 @@
 #include "checktool/FileText.h"
 #include "checktool/Json.h"
 #include "checktool/Lint.h"
+#include "checktool/Pin.h"
 #include "checktool/RunReport.h"
 #include "checktool/Sarif.h"
 #include "checktool/ToolServices.h"
@@ -28,6 +29,16 @@ const char* const kHelp =
     "  explain FILE\n"
     "      The products as the checker will hold them: every field after\n"
     "      inheritance and folder tokens, with the line it came from.\n"
+    "  pin FOLDER\n"
+    "      Writes the SHA-256 of every packaged remedy's installer into its\n"
+    "      sha256 in FOLDER's filespecs.xml, every other byte left as it was,\n"
+    "      and says what it changed. Exit status 0, 1 when an installer is\n"
+    "      missing or unreadable, 2 when the requirements file cannot be read\n"
+    "      or written.\n"
+    "  verify FOLDER\n"
+    "      Checks every pinned installer against its sha256. Exit status 0 when\n"
+    "      all match, 1 on a mismatch or a missing installer, 2 when the\n"
+    "      requirements file cannot be read.\n"
     "  run [--json] [FOLDER]\n"
     "      Windows only. Checks the products of FOLDER\\filespecs.xml (default:\n"
     "      the current folder) on this machine and says for each whether it is\n"
@@ -127,6 +138,34 @@ int Explain(Io& io, const Options& o) {
   return 0;
 }
 
+// FOLDER's requirements file, with the separator the folder is written with.
+std::string SpecsIn(const std::string& folder) {
+  const char slash = folder.find('\\') == std::string::npos && folder.find('/') != std::string::npos
+                         ? '/' : '\\';
+  return folder.empty() || folder.back() == slash ? folder + "filespecs.xml"
+                                                   : folder + slash + "filespecs.xml";
+}
+
+int Pin(Io& io, const Options& o, bool write) {
+  const char* command = write ? "pin" : "verify";
+  if (o.operands.size() != 1) return Usage(io, std::string(command) + " takes one FOLDER");
+  if (o.json || o.sarif || o.werror) return Usage(io, std::string(command) + " takes no options");
+  std::string folder = o.operands[0];
+  while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  const std::string file = SpecsIn(folder);
+  const auto bytes = ReadOrSay(io, file);
+  if (!bytes) return 2;
+  const ToolServices services(folder);
+  const SourceFile source(*bytes);
+  const PinOutcome outcome = write ? PinRemedies(source, file) : VerifyPins(source, file);
+  io.out << outcome.report;
+  if (outcome.rewritten && !(io.writeFile && io.writeFile(file, *outcome.rewritten))) {
+    io.err << "preflect-check: cannot write " << file << "\n";
+    return 2;
+  }
+  return outcome.status;
+}
+
 int Run(Io& io, const Options& o) {
   if (!io.canRun) return Usage(io, "run checks this machine, which needs Windows");
   if (o.operands.size() > 1) return Usage(io, "run takes one FOLDER at most");
@@ -167,6 +206,8 @@ int Main(const std::vector<std::string>& args, Io& io) {
   if (o.command == "lint") return Lint(io, o);
   if (o.command == "explain") return Explain(io, o);
   if (o.command == "run") return Run(io, o);
+  if (o.command == "pin") return Pin(io, o, true);
+  if (o.command == "verify") return Pin(io, o, false);
   return Usage(io, o.command.empty() ? "no command given" : "unknown command " + o.command);
 }
 

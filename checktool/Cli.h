@@ -19,6 +19,8 @@ struct Io {
   std::string currentFolder;
   // The bytes of a file; none when it cannot be read.
   std::function<std::optional<std::string>(const std::string& path)> readFile;
+  // Replaces a file's bytes; false when it cannot be written.
+  std::function<bool(const std::string& path, const std::string& bytes)> writeFile;
 };
 
 // Runs the command `args` names (without the program's own name) and

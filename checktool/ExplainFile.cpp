@@ -127,6 +127,7 @@ std::string ExplainFile(const SourceFile& source) {
     field("file view", ViewText(r.FileView, false), p.file);
     field("remedy source", Quoted(r.RemedySource), p.remedy);
     field("remedy location", Quoted(r.RemedyLocation), p.remedy);
+    field("remedy sha256", r.RemedySha256.empty() ? "(no pin)" : r.RemedySha256, p.remedy);
     const bool registryTest = !r.RegKey.empty(), fileTest = !r.FileName.empty();
     text += std::string("   tested by: ") +
             (registryTest && fileTest ? "the registry and the file (the file decides)"

@@ -163,6 +163,18 @@ void Watcher::CheckRemedy(std::size_t offset, const Tag& tag, const Requirement&
     Add(offset, Severity::Warning, "empty-location",
         "the remedy has no location, so Acquire hands the shell nothing to open",
         "give the remedy a location=\"...\"");
+  std::size_t pinAt = 0;
+  const auto pin = RawAttribute(tag, "sha256", &pinAt);
+  if (!pin) return;
+  if (!modCheck::ParseSha256(*pin))
+    Add(offset + pinAt, Severity::Error, "sha256-malformed",
+        "sha256 " + Quoted(*pin) + " is not 64 hexadecimal digits, so Acquire refuses to start "
+        "the installer",
+        "run preflect-check pin on the program folder, or write the installer's SHA-256");
+  else if (work.RemedySource == "web")
+    Add(offset + pinAt, Severity::Warning, "sha256-on-web",
+        "a web remedy is opened in the browser, not checked, so sha256 changes nothing",
+        "leave sha256 out of web remedies");
 }
 
 }  // namespace checktool::lint

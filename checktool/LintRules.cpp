@@ -61,6 +61,11 @@ const std::vector<LintRule>& LintRules() {
       {"view-no-effect", "A view that changes nothing",
        "view is read only on registry and file entries, and view=\"32\" on a file entry changes "
        "nothing: the checker already sees the 32-bit file system."},
+      {"sha256-malformed", "A pin that is not a SHA-256",
+       "sha256 on a remedy must be 64 hexadecimal digits; Acquire refuses to start an installer "
+       "whose pin it cannot match. preflect-check pin writes the right one."},
+      {"sha256-on-web", "A pin on a web remedy",
+       "A web remedy is opened in the browser and never hashed: sha256 has no effect there."},
       {"utf8-without-bom", "UTF-8 without its byte order mark",
        "Without the UTF-8 byte order mark the checker reads the file in the legacy code page, and "
        "names beyond ASCII look wrong in the window. Save the file as UTF-8 with a byte order "

@@ -17,7 +17,7 @@ std::vector<std::string_view> AttributesOf(TagKind kind) {
     case TagKind::Product: return {"name"};
     case TagKind::RegistryEntry: return {"root", "key", "value", "type", "data", "view"};
     case TagKind::FileEntry: return {"name", "dir", "version", "view"};
-    case TagKind::Remedy: return {"source", "location"};
+    case TagKind::Remedy: return {"source", "location", "sha256"};
     default: return {};
   }
 }

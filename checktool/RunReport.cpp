@@ -1,6 +1,7 @@
 #include "checktool/RunReport.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "checktool/Json.h"
 #include "checktool/ToolServices.h"
@@ -144,6 +145,51 @@ void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
   json.EndObject();
 }
 
+// What Acquire would find of a missing product's pinned installer: the
+// file hashed now, as Acquire hashes it after the user's Yes.
+struct PinCheck {
+  bool valid = false;  // the pin is a SHA-256
+  platform::Status status = platform::kOk;
+  std::string actual;  // the file's SHA-256, lower case; empty when unread
+  bool matches = false;
+};
+
+std::optional<PinCheck> CheckPin(const modCheck::Requirement& r) {
+  if (r.Found || !modCheck::HasPinnedInstaller(r)) return std::nullopt;
+  PinCheck pin;
+  const auto expected = modCheck::ParseSha256(r.RemedySha256);
+  pin.valid = expected.has_value();
+  platform::Sha256Digest digest{};
+  platform::FileHasher* hasher = platform::Os().hasher;
+  pin.status = hasher ? hasher->Sha256(r.RemedyLocation, digest) : platform::kErrorProcNotFound;
+  if (pin.status == platform::kOk) pin.actual = modCheck::Sha256Text(digest);
+  pin.matches = pin.valid && pin.status == platform::kOk && digest == *expected;
+  return pin;
+}
+
+std::string PinSentence(const PinCheck& pin) {
+  if (pin.matches) return " Acquire's installer matches its SHA-256 pin.";
+  if (!pin.valid) return " Acquire's pin is not a SHA-256, so its installer would not be started.";
+  if (pin.status != platform::kOk)
+    return " Acquire's installer could not be read (" + platform::StatusText(pin.status) +
+           "), so it would not be started.";
+  return " Acquire's installer does not match its SHA-256 pin, so it would not be started.";
+}
+
+void WritePin(JsonWriter& json, const modCheck::Requirement& r, const PinCheck& pin) {
+  json.BeginObject();
+  json.Key("file").String(r.RemedyLocation);
+  json.Key("sha256").String(r.RemedySha256);
+  json.Key("actual");
+  if (pin.actual.empty())
+    json.Null();
+  else
+    json.String(pin.actual);
+  json.Key("status").Number(pin.status);
+  json.Key("matches").Bool(pin.matches);
+  json.EndObject();
+}
+
 }  // namespace
 
 RunReport RunChecksIn(const std::string& folder, bool json, const std::string& machine) {
@@ -168,7 +214,10 @@ RunReport RunChecksIn(const std::string& folder, bool json, const std::string& m
                   [](const modCheck::Requirement& r) { return r.Found; });
   report.status = allFound ? 0 : 1;
   if (!json) {
-    for (std::size_t i = 0; i < rows; ++i) report.text += modCheck::ReportLine(i) + "\n";
+    for (std::size_t i = 0; i < rows; ++i) {
+      const auto pin = CheckPin(requirements[i]);
+      report.text += modCheck::ReportLine(i) + (pin ? PinSentence(*pin) : "") + "\n";
+    }
     return report;
   }
   JsonWriter out;
@@ -195,6 +244,11 @@ RunReport RunChecksIn(const std::string& folder, bool json, const std::string& m
     out.Key("file");
     if (e.file.ran)
       WriteFile(out, e.file);
+    else
+      out.Null();
+    out.Key("pin");
+    if (const auto pin = CheckPin(requirements[i]))
+      WritePin(out, requirements[i], *pin);
     else
       out.Null();
     out.EndObject();

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "requirements/modCheck.h"
+
 namespace shell_launch {
 
 // Opens `file` through the shell with `directory` as its working folder.
@@ -18,5 +20,10 @@ std::string FindSimulator();
 // The program's folder as the system reports it (no trailing backslash
 // except at a drive root).
 std::string ProgramFolder();
+
+// Why a packaged remedy with a pin must not be started, for the user: its
+// file differs from the pin, cannot be read, or the pin is no SHA-256.
+// Empty when the file matches. The file is hashed now, in pieces.
+std::string PinRefusal(const modCheck::Requirement& entry);
 
 }  // namespace shell_launch

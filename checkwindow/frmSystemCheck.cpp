@@ -270,6 +270,14 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   // Disabled before the shell runs, whatever it answers: nothing of the
   // form is touched after it, as a close meanwhile unloads it.
   (*cmdAcquire)[Index].SetEnabled(false);
+  // A pinned installer that is not what the vendor shipped is not started.
+  if (modCheck::HasPinnedInstaller(entry)) {
+    const std::string refusal = shell_launch::PinRefusal(entry);
+    if (!refusal.empty()) {
+      os.messageBoxes->Show(refusal, os.app->Title(), platform::kMbOk | platform::kMbIconStop);
+      return;
+    }
+  }
   shell_launch::ShellOpen(entry.RemedyLocation, shell_launch::ProgramFolder(), "");
 }
 

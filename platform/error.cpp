@@ -16,6 +16,12 @@ std::string DescribeFailure(const std::string& what, const std::string& path,
   return text;
 }
 
+std::string StatusText(Status status) {
+  const std::string text =
+      TrimLineEnd(Os().messages ? Os().messages->Describe(status) : std::string());
+  return text.empty() ? "error " + std::to_string(status) : text;
+}
+
 void ThrowIfFailed(Status status, const std::string& what, const std::string& path) {
   if (status == kOk) return;
   const std::string reason = Os().messages ? Os().messages->Describe(status) : std::string();

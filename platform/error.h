@@ -46,6 +46,10 @@ class OsError : public std::runtime_error {
 std::string DescribeFailure(const std::string& what, const std::string& path,
                             const std::string& reason);
 
+// The system's words for a status, its line break gone; "error N" where
+// the system has none.
+std::string StatusText(Status status);
+
 // Throws an OsError in that wording, with the system's text for `status`,
 // unless it is kOk.
 void ThrowIfFailed(Status status, const std::string& what, const std::string& path);

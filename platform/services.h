@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/forms.h"
+#include "platform/hash.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/version.h"
@@ -32,6 +33,7 @@ struct Services {
   FormHost* forms = nullptr;
   Clipboard* clipboard = nullptr;
   Wow64* wow64 = nullptr;  // none: no 64-bit side to look at
+  FileHasher* hasher = nullptr;
 };
 
 // The installed services. Every member is set while the program runs.

@@ -22,5 +22,9 @@ int main(int argc, char** argv) {
     if (!file) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(file), {});
   };
+  io.writeFile = [](const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+  };
   return checktool::Main(std::vector<std::string>(argv + 1, argv + argc), io);
 }

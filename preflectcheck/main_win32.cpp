@@ -45,6 +45,10 @@ int main(int argc, char** argv) {
     if (!file) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(file), {});
   };
+  io.writeFile = [](const std::string& path, const std::string& bytes) {
+    std::ofstream file(platform::win32::ToAnsi(path), std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())));
+  };
   // The command line arrives in the ANSI code page; the tool works in UTF-8.
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(platform::win32::FromAnsi(argv[i]));

@@ -1,8 +1,14 @@
 #include "preflectcheck/offline_services.h"
 
+#include <nettle/sha2.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "platform/services.h"
 #include "platform/text.h"
@@ -80,7 +86,36 @@ class LocalClock : public platform::Clock {
 
 class NoMessages : public platform::SystemMessages {
  public:
-  std::string Describe(platform::Status) override { return {}; }
+  std::string Describe(platform::Status status) override {
+    if (status == platform::kErrorFileNotFound) return "The file does not exist.";
+    if (status == platform::kErrorAccessDenied) return "Access is denied.";
+    return {};
+  }
+};
+
+// SHA-256 from nettle, as Debian packages it. Paths from the requirements
+// file are written with Windows' backslashes.
+class NettleHasher : public platform::FileHasher {
+ public:
+  platform::Status Sha256(const std::string& path, platform::Sha256Digest& digest) override {
+    std::string local = path;
+    std::replace(local.begin(), local.end(), '\\', '/');
+    std::FILE* file = std::fopen(local.c_str(), "rb");
+    if (!file)
+      return errno == ENOENT || errno == ENOTDIR ? platform::kErrorFileNotFound
+                                                 : platform::kErrorAccessDenied;
+    sha256_ctx context;
+    sha256_init(&context);
+    std::vector<std::uint8_t> piece(64 * 1024);
+    std::size_t got = 0;
+    while ((got = std::fread(piece.data(), 1, piece.size(), file)) > 0)
+      sha256_update(&context, got, piece.data());
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return platform::kErrorAccessDenied;
+    sha256_digest(&context, SHA256_DIGEST_SIZE, digest.data());
+    return platform::kOk;
+  }
 };
 
 }  // namespace
@@ -91,6 +126,7 @@ struct OfflineServices::Parts {
   Tool app;
   LocalClock clock;
   NoMessages messages;
+  NettleHasher hasher;
   platform::Services previous = platform::Os();
 };
 
@@ -101,6 +137,7 @@ OfflineServices::OfflineServices() : parts_(std::make_unique<Parts>()) {
   s.app = &parts_->app;
   s.clock = &parts_->clock;
   s.messages = &parts_->messages;
+  s.hasher = &parts_->hasher;
   platform::Install(s);
 }
 

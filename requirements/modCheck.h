@@ -3,7 +3,9 @@
 // lists. The format only looks like XML: the reader cuts the text into tags
 // at each ">", recognises a tag by a keyword anywhere in it, and cuts
 // attribute values out by searching for the attribute's name.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@ struct Requirement {
   std::string FileView;      // "64": the 64-bit file system; else the program's own
   std::string RemedySource;  // "web" or an installer
   std::string RemedyLocation;
+  std::string RemedySha256;  // the installer's pinned SHA-256, as written; empty: none
   bool Found = false;
 
   bool operator==(const Requirement&) const = default;
@@ -49,7 +52,7 @@ std::int32_t ReadRequirements();
 
 // The value of one attribute of a tag: iWhich 0 "name=", 1 "root=",
 // 2 "key=", 3 "value=", 4 "type=", 5 "data=", 6 "dir=", 7 "version=",
-// 8 "source=", 9 "location=", 10 "view=". Root and type names become the decimal text
+// 8 "source=", 9 "location=", 10 "view=", 11 "sha256=". Root and type names become the decimal text
 // of their numbers; for 6 and 9 the first folder token is replaced. Empty
 // when absent or not quoted.
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich);
@@ -60,6 +63,14 @@ bool NamesNoProducts();
 
 // Adds iStep to the progress bar (held within its range by the target).
 void AdvanceProgress(std::int16_t iStep);
+
+// A remedy's pin: 64 hexadecimal digits, either case. Its bytes, none when
+// the text is anything else.
+std::optional<std::array<std::uint8_t, 32>> ParseSha256(const std::string& text);
+std::string Sha256Text(const std::array<std::uint8_t, 32>& digest);  // lower case
+// Whether Acquire checks the remedy's file against a pin before it opens
+// it: a packaged remedy (not "web") that names one.
+bool HasPinnedInstaller(const Requirement& r);
 
 // Sets Found on entries 0 to last-1 by their registry and file entries;
 // the registry test may rewrite RegKey, RegValueName and RegData. Always 0.

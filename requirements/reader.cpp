@@ -145,6 +145,7 @@ TagKind ApplyTag(std::string_view rawTag, platform::StoredEncoding encoding, Req
     case TagKind::Remedy:
       work.RemedySource = GetAttributeValue(tag, 8);
       work.RemedyLocation = GetAttributeValue(tag, 9);
+      work.RemedySha256 = GetAttributeValue(tag, 11);
       break;
     default:
       break;
@@ -239,8 +240,9 @@ std::int32_t ReadRequirements() {
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
   static constexpr std::string_view kAttributes[] = {"name=",  "root=",    "key=",  "value=",
                                                      "type=",  "data=",    "dir=",  "version=",
-                                                     "source=", "location=", "view="};
-  if (iWhich < 0 || iWhich > 10) return {};
+                                                     "source=", "location=", "view=",
+                                                     "sha256="};
+  if (iWhich < 0 || iWhich > 11) return {};
   std::string value;
   const std::size_t at = FindWord(sTag, kAttributes[iWhich]);
   if (at != std::string::npos) {

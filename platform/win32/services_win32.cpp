@@ -18,6 +18,7 @@ void InstallServices() {
   static WinFormHost forms;
   static WinClipboard clipboard;
   static WinWow64 wow64;
+  static WinHasher hasher;
   Services s;
   s.registry = &registry;
   s.files = &files;
@@ -33,6 +34,7 @@ void InstallServices() {
   s.forms = &forms;
   s.clipboard = &clipboard;
   s.wow64 = &wow64;
+  s.hasher = &hasher;
   Install(s);
 }
 

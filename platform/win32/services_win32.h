@@ -104,6 +104,11 @@ class WinCodePage : public CodePage {
   int LegacyCodePage() override;
 };
 
+class WinHasher : public FileHasher {
+ public:
+  Status Sha256(const std::string& path, Sha256Digest& digest) override;
+};
+
 class WinWow64 : public Wow64 {
  public:
   bool IsWow64Process() override;

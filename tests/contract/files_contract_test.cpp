@@ -2,6 +2,7 @@
 // messages: the doubles against the real services.
 #include <gtest/gtest.h>
 
+#include "requirements/modCheck.h"
 #include "tests/contract/env.h"
 
 namespace {
@@ -177,6 +178,27 @@ TEST(CodePageContract, Windows1252RoundTrip) {
 TEST(MessagesContract, SystemTextsExist) {
   auto& messages = *contract::TheEnv().os().messages;
   for (long code : {2L, 3L, 5L, 110L}) EXPECT_FALSE(messages.Describe(code).empty()) << code;
+}
+
+// The system's SHA-256, read in pieces: the standard's test vectors, one of
+// them many pieces long.
+TEST_F(FilesContract, Sha256OfAFile) {
+  if (!env.RealSystem()) GTEST_SKIP() << "the double stands in for the digest";
+  struct Case {
+    std::string bytes, digest;
+  };
+  const Case cases[] = {
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const Case& c : cases) {
+    env.MakeFile(dir + "\\installer.exe", c.bytes);
+    platform::Sha256Digest digest{};
+    ASSERT_EQ(env.os().hasher->Sha256(dir + "\\installer.exe", digest), platform::kOk);
+    EXPECT_EQ(modCheck::Sha256Text(digest), c.digest);
+  }
+  platform::Sha256Digest kept{};
+  EXPECT_EQ(env.os().hasher->Sha256(dir + "\\none.exe", kept), platform::kErrorFileNotFound);
 }
 
 }  // namespace

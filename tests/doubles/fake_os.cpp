@@ -454,6 +454,18 @@ std::string FakeSystemMessages::Describe(Status status) {
   return it == texts.end() ? std::string() : it->second;
 }
 
+// ---- hashes -------------------------------------------------------------
+
+Status FakeHasher::Sha256(const std::string& path, platform::Sha256Digest& digest) {
+  ++calls;
+  const FakeFileSystem::Entry* e = files_.Find(path);
+  if (!e || e->folder) return platform::kErrorFileNotFound;
+  if (e->locked) return platform::kErrorAccessDenied;
+  for (std::size_t i = 0; i < digest.size(); ++i)
+    digest[i] = static_cast<std::uint8_t>(std::hash<std::string>{}(std::to_string(i) + e->bytes));
+  return platform::kOk;
+}
+
 // ---- code page 1252 ----------------------------------------------------
 
 std::string FakeCodePage::ToAnsi(const std::string& text) {
@@ -494,6 +506,7 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
   s.forms = &forms;
   s.clipboard = &clipboard;
   s.wow64 = &wow64;
+  s.hasher = &hasher;
   platform::Install(s);
   files.AddFolder(app.folder);
 }

@@ -281,6 +281,18 @@ class FakeWow64 : public platform::Wow64 {
   FakeFileSystem& files_;
 };
 
+// A stand-in for SHA-256 over the file double's bytes: the same bytes give
+// the same digest and other bytes another, which is all a pin asks of it.
+class FakeHasher : public platform::FileHasher {
+ public:
+  explicit FakeHasher(FakeFileSystem& files) : files_(files) {}
+  int calls = 0;
+  Status Sha256(const std::string& path, platform::Sha256Digest& digest) override;
+
+ private:
+  FakeFileSystem& files_;
+};
+
 // Windows-1252, as Wine uses for a C or en_US locale, is the legacy code
 // page; the process's ANSI code page is that one too (a system that ignores
 // the manifest's request) unless `utf8` says it runs in UTF-8.
@@ -322,6 +334,7 @@ class FakeOs {
   FakeFormHost forms;
   FakeClipboard clipboard;
   FakeWow64 wow64{files};
+  FakeHasher hasher{files};
 
   // A 32-bit program on 32-bit Windows, whatever the build: one registry
   // view, no file-system redirection.

@@ -77,6 +77,13 @@ printf '<product name="A"><registryEntry root="HKLM" key="K" type="REG_SZ"/></pr
 "$out/deb/usr/bin/preflect-check" lint "$out/f.xml" >"$out/lint.txt" 2>&1
 status=$?
 check "the packaged tool lints" '[ $status = 1 ] && grep -q unknown-root "$out/lint.txt"'
+mkdir -p "$out/pin/Installers"
+printf 'MZ an installer' >"$out/pin/Installers/Setup.exe"
+printf '<product name="A"><remedy location="%%ZANTRIXDIR%%\\Installers\\Setup.exe"/></product>\r\n' >"$out/pin/filespecs.xml"
+"$out/deb/usr/bin/preflect-check" pin "$out/pin" >/dev/null 2>&1
+check "the packaged tool pins what sha256sum gives, through the library the package depends on" \
+  'grep -q "sha256=\"$(sha256sum <"$out/pin/Installers/Setup.exe" | cut -c1-64)\"" "$out/pin/filespecs.xml" &&
+   dpkg-deb -f "$deb" Depends | grep -q libnettle'
 
 # Microsoft's SARIF validator, from the npm registry once, on a path given
 # with "..".

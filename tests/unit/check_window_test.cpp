@@ -23,10 +23,11 @@ const std::string kFolder = "C:\\Program Files\\Zantrix\\Preflect";
 const std::string kStampKey = "Software\\VB and VBA Program Settings\\zantrix\\Settings";
 
 std::string Product(const std::string& name, bool present, const std::string& source = "pkg",
-                    const std::string& location = "%ZANTRIXDIR%\\Setup.exe") {
+                    const std::string& location = "%ZANTRIXDIR%\\Setup.exe",
+                    const std::string& sha256 = "") {
   return "<product name=\"" + name + "\"><fileEntry name=\"" + (present ? "have" : "lack") +
          ".dll\" dir=\"%ZANTRIXDIR%\\\"/><remedy source=\"" + source + "\" location=\"" +
-         location + "\"/></product>\n";
+         location + "\"" + (sha256.empty() ? "" : " sha256=\"" + sha256 + "\"") + "/></product>\n";
 }
 
 struct CheckWindow : ::testing::Test {
@@ -396,14 +397,26 @@ TEST_F(CheckWindow, MissingFileQuestion) {
 }
 
 TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
+  // A pinned installer is started only when its bytes are the ones pinned.
+  os.files.AddFile(kFolder + "\\Setup.exe", "MZ the vendor's installer");
+  platform::Sha256Digest digest{};
+  os.hasher.Sha256(kFolder + "\\Setup.exe", digest);
+  const std::string pin = modCheck::Sha256Text(digest), other(64, 'a');
+  os.hasher.calls = 0;
   Specs(Product("Web", false, "web", "http://www.zantrix.example/x") +
-        Product("Case", false, "Web", "%ZANTRIXDIR%\\Setup.exe"));
+        Product("Case", false, "Web", "%ZANTRIXDIR%\\Setup.exe") +
+        Product("Pinned", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", pin) +
+        Product("Swapped", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", other) +
+        Product("Gone", false, "pkg", "%ZANTRIXDIR%\\Gone.exe", pin) +
+        Product("Web pin", false, "web", "http://www.zantrix.example/y", other));
   form.Load();
+  EXPECT_EQ(os.hasher.calls, 0) << "nothing is hashed before the user's Yes";
   struct Case {
     int row;
     int answer;
     const char* question;
     const char* opened;
+    const char* refusal = nullptr;  // the box that says it was not started
   };
   const Case cases[] = {
       {0, platform::kIdNo,
@@ -416,6 +429,15 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
        "The file necessary has already been packaged with your installation.\r\nWould you like "
        "to run it?",
        "C:\\Program Files\\Zantrix\\Preflect\\Setup.exe"},
+      {2, platform::kIdYes, nullptr, "C:\\Program Files\\Zantrix\\Preflect\\Setup.exe"},
+      {3, platform::kIdYes, nullptr, nullptr,
+       "The installer \"C:\\Program Files\\Zantrix\\Preflect\\Setup.exe\" is damaged or is not "
+       "the one packaged with your installation, so it was not started.\r\nGet the installer again "
+       "from where you got the simulator, or reinstall the simulator."},
+      {4, platform::kIdYes, nullptr, nullptr,
+       "The installer \"C:\\Program Files\\Zantrix\\Preflect\\Gone.exe\" could not be read (File "
+       "not found.), so it was not started."},
+      {5, platform::kIdYes, nullptr, "http://www.zantrix.example/y"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
@@ -424,7 +446,14 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
     os.messageBoxes.answers = {c.answer};
     Row("cmdAcquire", c.row).SetEnabled(true);
     Click(Row("cmdAcquire", c.row));
-    ASSERT_EQ(os.messageBoxes.shown.size(), 1u);
+    ASSERT_EQ(os.messageBoxes.shown.size(), c.refusal ? 2u : 1u);
+    if (c.refusal) {
+      EXPECT_EQ(os.messageBoxes.shown[1].text.rfind(c.refusal, 0), 0u) << os.messageBoxes.shown[1].text;
+      EXPECT_EQ(os.messageBoxes.shown[1].title, "Zantrix Preflect");
+      EXPECT_TRUE(os.shell.calls.empty()) << "started all the same";
+      EXPECT_FALSE(Row("cmdAcquire", c.row).Enabled()) << "as after any Yes";
+      continue;
+    }
     if (c.question) {
       EXPECT_EQ(os.messageBoxes.shown[0].text, c.question);
     }

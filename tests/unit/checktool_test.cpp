@@ -13,6 +13,7 @@
 #include "checktool/ExplainFile.h"
 #include "checktool/FileText.h"
 #include "checktool/Lint.h"
+#include "requirements/modCheck.h"
 #include "tests/doubles/fake_os.h"
 #include "tests/unit/json_schema.h"
 
@@ -40,6 +41,8 @@ std::string Product(const std::string& name, const std::string& entries) {
 const std::string kNoRegistry = "<registryEntry key=\"\"/>";
 const std::string kNoFile = "<fileEntry name=\"\"/>";
 const std::string kRemedy = "<remedy source=\"web\" location=\"http://www.zantrix.example/\"/>";
+// A well-formed pin, in capitals as some tools write them.
+const std::string kPin = "3A7BD3E2360A3D29EEA436FCFB7E44C735D117C42D1C1835420B6B9942DD4F1B";
 const std::string kRegistry =
     "<registryEntry root=\"HKEY_CURRENT_USER\" key=\"Software\\Z\" value=\"v\" type=\"REG_SZ\"/>";
 
@@ -113,6 +116,10 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
        Product("Caf\xE9", kNoRegistry + kNoFile + kRemedy)},
       {"view-no-effect", Product("A", file + " view=\"32\"/>" + kRemedy),
        Product("A", file + " view=\"\"/>" + kRemedy)},
+      {"sha256-malformed", Product("A", kNoRegistry + kNoFile + "<remedy location=\"s.exe\" sha256=\"" + kPin.substr(1) + "\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy location=\"s.exe\" sha256=\"" + kPin + "\"/>")},
+      {"sha256-on-web", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\" sha256=\"" + kPin + "\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\"/>")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
@@ -282,7 +289,9 @@ TEST_F(Cli, RunJsonFollowsItsSchema) {
                         Product("Other view", "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"Software\\W\" value=\"v\" type=\"REG_SZ\"/>" + kNoFile + kRemedy) +
                         Product("File", kNoRegistry + "<fileEntry name=\"have.dll\" dir=\"%ZANTRIXDIR%\\\" version=\"7.0\"/>" + kRemedy) +
                         Product("Neither", kNoRegistry + kNoFile + kRemedy) +
-                        Product("No disk", kNoRegistry + "<fileEntry name=\"setup.exe\" dir=\"D:\\\"/>" + kRemedy)));
+                        Product("No disk", kNoRegistry + "<fileEntry name=\"setup.exe\" dir=\"D:\\\"/>" + kRemedy) +
+                        Product("Pinned", kNoRegistry + "<fileEntry name=\"lack.dll\" dir=\"%ZANTRIXDIR%\\\"/>"
+                                "<remedy location=\"%ZANTRIXDIR%\\have.dll\" sha256=\"" + kPin + "\"/>")));
   os.files.FailSearches("D:", platform::kErrorNotReady);
   io.canRun = true;
   ASSERT_EQ(Run({"run", "--json"}), 1);
@@ -292,14 +301,68 @@ TEST_F(Cli, RunJsonFollowsItsSchema) {
   jsontest::Validate(report, schema, schema, "$", problems);
   EXPECT_EQ(problems, std::vector<std::string>{}) << out.str();
   const auto& products = report.Member("products")->items;
-  ASSERT_EQ(products.size(), 5u);
-  const bool found[] = {true, false, false, false, false};
-  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(products[i].Member("found")->boolean, found[i]) << i;
+  ASSERT_EQ(products.size(), 6u);
+  const bool found[] = {true, false, false, false, false, false};
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(products[i].Member("found")->boolean, found[i]) << i;
+  EXPECT_EQ(products[4].Member("pin")->kind, jsontest::Value::Null) << "a web remedy";
+  EXPECT_FALSE(products[5].Member("pin")->Member("matches")->boolean) << "have.dll is no such installer";
   EXPECT_EQ(products[4].Member("file")->Member("searchError")->Member("reason")->text, "notReady");
   EXPECT_EQ(products[1].Member("registry")->Member("otherView")->Member("text")->text, "x");
   EXPECT_EQ(products[2].Member("file")->Member("outcome")->text, "older");
   EXPECT_EQ(report.Member("machine")->text, "TESTPC");
   EXPECT_EQ(report.Member("time")->text, "2026-12-08T14:05:09");
+}
+
+// pin writes each packaged remedy's SHA-256 into its own tag and leaves
+// every other byte as it was; the file then lints clean and verifies, and
+// verify fails when an installer changes.
+TEST_F(Cli, PinWritesTheHashesAndVerifyChecksThem) {
+  os.files.AddFile(folder + "\\Setup.exe", "MZ one");
+  os.files.AddFile(folder + "\\Other.exe", "MZ two");
+  const auto hash = [&](const char* name) {
+    platform::Sha256Digest d{};
+    os.hasher.Sha256(folder + "\\" + name, d);
+    return modCheck::Sha256Text(d);
+  };
+  const std::string zeros(64, '0'), path = folder + "\\filespecs.xml";
+  const auto specs = [&](const std::string& first, const std::string& second) {
+    return "\xEF\xBB\xBF<systemSearch>\r\n" +
+           Product("A", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\Setup.exe\"" + first + "/>") +
+           "\r\n" +
+           Product("B", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\Other.exe\" sha256=\"" +
+                            second + "\">") +
+           "\r\n" + Product("C", kNoRegistry + kNoFile + kRemedy) + "\r\n</systemSearch>\r\n";
+  };
+  files[path] = specs("", zeros);
+  io.writeFile = [&](const std::string& p, const std::string& bytes) {
+    files[p] = bytes;
+    return true;
+  };
+  ASSERT_EQ(Run({"pin", folder}), 0) << err.str();
+  EXPECT_EQ(files[path], specs(" sha256=\"" + hash("Setup.exe") + "\"", hash("Other.exe")));
+  EXPECT_NE(out.str().find("pinned " + hash("Setup.exe")), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("(was \"" + zeros + "\")"), std::string::npos) << out.str();
+  EXPECT_EQ(Run({"lint", path}), 0);
+  EXPECT_EQ(out.str(), "") << "lints clean";
+  struct Step {
+    const char* change;
+    std::vector<std::string> args;
+    int status;
+    const char* says;
+  };
+  const Step steps[] = {
+      {"nothing", {"verify", folder}, 0, "matches its pin"},
+      {"an installer swapped", {"verify", folder}, 1, "MISMATCH"},
+      {"an installer gone", {"pin", folder}, 1, "does not exist, not pinned"},
+      {"no requirements file", {"pin", folder + "\\none"}, 2, ""},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.change);
+    if (std::string(s.change) == "an installer swapped") os.files.AddFile(folder + "\\Other.exe", "MZ 2");
+    if (std::string(s.change) == "an installer gone") os.files.DeleteFile(folder + "\\Setup.exe");
+    EXPECT_EQ(Run(s.args), s.status);
+    EXPECT_NE(out.str().find(s.says), std::string::npos) << out.str();
+  }
 }
 
 // lint --sarif: valid JSON of SARIF 2.1.0, every rule listed once, one

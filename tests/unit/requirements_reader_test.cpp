@@ -114,7 +114,8 @@ TEST_F(Reader, FillsEveryField) {
                  "<registryEntry root=\"HKEY_LOCAL_MACHINE\" key=\"\\Software\\Sim\" "
                  "value=\"Path\" type=\"REG_SZ\" data=\"C:\\Sim\"/>\n"
                  "<fileEntry version=\"6.1.2.3\" dir=\"%SYSTEMDIR%\\\" name=\"sim.dll\"/>\n"
-                 "<remedy source=\"web\" location=\"http://example.invalid/sim\"/>\n"
+                 "<remedy source=\"web\" location=\"http://example.invalid/sim\" "
+                 "sha256=\"ABC\"/>\n"
                  "</product>"),
             0);
   ASSERT_EQ(Requirements.size(), 2u);
@@ -130,16 +131,20 @@ TEST_F(Reader, FillsEveryField) {
   expected.FileVersion = "6.1.2.3";
   expected.RemedySource = "web";
   expected.RemedyLocation = "http://example.invalid/sim";
+  expected.RemedySha256 = "ABC";  // as written; lint and Acquire judge it
   EXPECT_EQ(Requirements[0], expected);
   EXPECT_EQ(Requirements[1], Requirement{});
 }
 
 TEST_F(Reader, LaterProductsCarryEarlierFields) {
   ASSERT_EQ(Read("<product name=\"A\"><registryEntry root=\"HKEY_CURRENT_USER\" key=\"K\" "
-                 "type=\"REG_SZ\" data=\"D\"/><remedy source=\"web\" location=\"L\"/></product>"
-                 "<product name=\"B\"><fileEntry name=\"b.dll\" dir=\"C:\\b\\\"/></product>"),
+                 "type=\"REG_SZ\" data=\"D\"/><remedy source=\"web\" location=\"L\" sha256=\"P\"/>"
+                 "</product><product name=\"B\"><fileEntry name=\"b.dll\" dir=\"C:\\b\\\"/></product>"
+                 "<product name=\"C\"><remedy source=\"package\" location=\"M\"/></product>"),
             0);
-  ASSERT_EQ(Requirements.size(), 3u);
+  ASSERT_EQ(Requirements.size(), 4u);
+  EXPECT_EQ(Requirements[1].RemedySha256, "P") << "carried over with the remedy";
+  EXPECT_EQ(Requirements[2].RemedySha256, "") << "a remedy without a pin clears it";
   const Requirement& b = Requirements[1];
   EXPECT_EQ(b.ProductName, "B");
   EXPECT_EQ(b.RegKey, "K");
@@ -389,6 +394,7 @@ ReferenceResult ReferenceRead(const std::string& ansi) {
     } else if (has(tag, "<remedy")) {
       work.RemedySource = modCheck::GetAttributeValue(tag, 8);
       work.RemedyLocation = modCheck::GetAttributeValue(tag, 9);
+      work.RemedySha256 = modCheck::GetAttributeValue(tag, 11);
     } else if (has(tag, "/product")) {
       const std::size_t u = out.list.size() - 1;
       if (!out.list[u - 1].ProductName.empty()) {
