@@ -1,8 +1,5 @@
 // The real Preflect.exe in a staged program folder, driven as a user would:
 // rows, Acquire, retest, Continue, the missing-file question, closing.
-#include <windows.h>
-#include <wincrypt.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -355,39 +352,26 @@ TEST_F(CheckWindowGui, AltF4OnTheProgressDialogEndsTheChecker) {
   EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
 }
 
-// The SHA-256 of a file, from the older CryptoAPI: not the code under test.
-std::string Sha256Of(const std::string& path) {
-  const std::string bytes = gui::ReadText(path);
-  HCRYPTPROV provider = 0;
-  HCRYPTHASH hash = 0;
-  BYTE digest[32] = {};
-  DWORD size = sizeof digest;
-  std::string text;
-  if (CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-      CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
-      CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0) &&
-      CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0))
-    for (const BYTE b : digest) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02x", b);
-      text += hex;
-    }
-  if (hash) CryptDestroyHash(hash);
-  if (provider) CryptReleaseContext(provider, 0);
-  return text;
-}
-
-// A pinned installer whose bytes differ is refused with a box that names
-// it, and never started; the one whose bytes match its pin runs.
+// PreflectCheck.exe pin writes the installers' SHA-256 into the file; a
+// pinned installer whose bytes changed since is refused with a box that
+// names it, and never started; the one that matches its pin runs.
 TEST_F(CheckWindowGui, PinnedInstallers) {
-  const std::string installer = stage + "\\Installers\\SetupFrameKit.exe";
-  const std::string right = Sha256Of(installer);
-  ASSERT_EQ(right.size(), 64u);
-  std::string pinned = kInstallerProduct, swapped = kInstallerProduct;
-  pinned.replace(pinned.find("\"/></product>"), 0, "\" sha256=\"" + right);
-  swapped.replace(swapped.find("\"/></product>"), 0, "\" sha256=\"" + std::string(64, '0'));
+  const std::string installers = stage + "\\Installers\\";
+  CopyFileA((installers + "SetupFrameKit.exe").c_str(), (installers + "Swapped.exe").c_str(), FALSE);
+  std::string swapped = kInstallerProduct;
   swapped.replace(swapped.find("Frame Kit"), 9, "Swapped Kit");
-  Specs(swapped + pinned);
+  swapped.replace(swapped.find("SetupFrameKit"), 13, "Swapped");
+  Specs(swapped + kInstallerProduct);
+  DWORD code = 0;
+  gui::RunCapture(gui::BinFolder() + "\\PreflectCheck.exe", "pin \"" + stage + "\"", stage, code);
+  ASSERT_EQ(code, 0u);
+  ASSERT_NE(gui::ReadText(stage + "\\filespecs.xml").rfind("Swapped.exe\" sha256=\""), std::string::npos);
+  // A byte more: the same program, but not the bytes pinned.
+  const HANDLE file = CreateFileA((installers + "Swapped.exe").c_str(), FILE_APPEND_DATA, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(file, "x", 1, &written, nullptr);
+  CloseHandle(file);
   gui::Program preflect(stage + "\\Preflect.exe", stage);
   HWND window = WaitCheckWindow(preflect.pid());
   ASSERT_NE(window, nullptr);
@@ -405,12 +389,12 @@ TEST_F(CheckWindowGui, PinnedInstallers) {
   }, 15000);
   ASSERT_NE(refusal, nullptr) << "no refusal";
   EXPECT_EQ(gui::Text(refusal), kTitle);
-  EXPECT_NE(gui::MessageBoxText(refusal).find(installer), std::string::npos);
+  EXPECT_NE(gui::MessageBoxText(refusal).find(installers + "Swapped.exe"), std::string::npos);
   Answer(refusal, IDOK);
   Sleep(500);
-  EXPECT_FALSE(gui::Exists(stage + "\\Installers\\FrameKit.ini")) << "the swapped installer ran";
+  EXPECT_FALSE(gui::Exists(installers + "FrameKit.ini")) << "the swapped installer ran";
   yes(acquire[1].hwnd);
-  EXPECT_TRUE(WaitFile(stage + "\\Installers\\FrameKit.ini")) << "the pinned installer did not run";
+  EXPECT_TRUE(WaitFile(installers + "FrameKit.ini")) << "the pinned installer did not run";
   EXPECT_TRUE(preflect.Close(10000));
 }
 
