@@ -39,16 +39,11 @@ std::vector<RemedyTag> PackagedRemedies(const SourceFile& source) {
   return packaged;
 }
 
-std::optional<std::string> Hash(const std::string& path, std::string& problem) {
-  platform::Sha256Digest digest{};
-  platform::FileHasher* hasher = platform::Os().hasher;
-  const platform::Status status =
-      hasher ? hasher->Sha256(path, digest) : platform::kErrorProcNotFound;
-  if (status == platform::kOk) return modCheck::Sha256Text(digest);
-  problem = status == platform::kErrorFileNotFound || status == platform::kErrorPathNotFound
-                ? "does not exist"
-                : "cannot be read (" + platform::StatusText(status) + ")";
-  return std::nullopt;
+// Why an installer could not be hashed, for the report.
+std::string Problem(platform::Status status) {
+  return status == platform::kErrorFileNotFound || status == platform::kErrorPathNotFound
+             ? "does not exist"
+             : "cannot be read (" + platform::StatusText(status) + ")";
 }
 
 std::string Where(const SourceFile& source, const std::string& label, const RemedyTag& r) {
@@ -67,21 +62,22 @@ PinOutcome PinRemedies(const SourceFile& source, const std::string& label) {
   std::vector<Edit> edits;
   for (const RemedyTag& r : PackagedRemedies(source)) {
     const std::string where = Where(source, label, r);
-    std::string problem;
-    const auto hash = Hash(r.work.RemedyLocation, problem);
-    if (!hash) {
-      outcome.report += where + problem + ", not pinned\n";
+    // Only the digest counts here; the pin is what gets written.
+    const modCheck::PinCheck check = modCheck::CheckPin(r.work.RemedyLocation, "");
+    if (!check.actual) {
+      outcome.report += where + Problem(check.status) + ", not pinned\n";
       outcome.status = 1;
       continue;
     }
+    const std::string hash = modCheck::Sha256Text(*check.actual);
     const std::string lower = platform::LowerCase(r.tag);
     const std::size_t name = lower.find("sha256=");
     if (name == std::string::npos) {
       // Before the tag's end, "/>" or ">" (the last tag may have none).
       std::size_t end = r.tag.size();
       if (r.tag.back() == '>') end -= r.tag.size() >= 2 && r.tag[r.tag.size() - 2] == '/' ? 2 : 1;
-      edits.push_back({r.offset + end, 0, " sha256=\"" + *hash + "\""});
-      outcome.report += where + "pinned " + *hash + "\n";
+      edits.push_back({r.offset + end, 0, " sha256=\"" + hash + "\""});
+      outcome.report += where + "pinned " + hash + "\n";
       continue;
     }
     const std::size_t open = r.tag.find('"', name);
@@ -92,12 +88,12 @@ PinOutcome PinRemedies(const SourceFile& source, const std::string& label) {
       continue;
     }
     const std::string old(r.tag.substr(open + 1, close - open - 1));
-    if (platform::LowerCase(old) == *hash) {
+    if (platform::LowerCase(old) == hash) {
       outcome.report += where + "already pinned\n";
       continue;
     }
-    edits.push_back({r.offset + open + 1, old.size(), *hash});
-    outcome.report += where + "pin updated to " + *hash + " (was " + Quoted(old) + ")\n";
+    edits.push_back({r.offset + open + 1, old.size(), hash});
+    outcome.report += where + "pin updated to " + hash + " (was " + Quoted(old) + ")\n";
   }
   if (edits.empty()) return outcome;
   std::string bytes(source.bytes);
@@ -116,20 +112,18 @@ PinOutcome VerifyPins(const SourceFile& source, const std::string& label) {
       outcome.report += where + "not pinned\n";
       continue;
     }
-    const auto pin = modCheck::ParseSha256(r.work.RemedySha256);
-    std::string problem;
-    const auto hash = Hash(r.work.RemedyLocation, problem);
-    if (!pin) {
-      outcome.report += where + "the pin " + Quoted(r.work.RemedySha256) + " is not a SHA-256\n";
-    } else if (!hash) {
-      outcome.report += where + problem + "\n";
-    } else if (*hash != modCheck::Sha256Text(*pin)) {
-      outcome.report += where + "MISMATCH: its SHA-256 is " + *hash + ", the pin says " +
-                        modCheck::Sha256Text(*pin) + "\n";
-    } else {
+    const modCheck::PinCheck pin = modCheck::CheckPin(r.work.RemedyLocation, r.work.RemedySha256);
+    if (pin.matches) {
       outcome.report += where + "matches its pin\n";
       continue;
     }
+    if (!pin.valid)
+      outcome.report += where + "the pin " + Quoted(r.work.RemedySha256) + " is not a SHA-256\n";
+    else if (!pin.actual)
+      outcome.report += where + Problem(pin.status) + "\n";
+    else
+      outcome.report += where + "MISMATCH: its SHA-256 is " + modCheck::Sha256Text(*pin.actual) +
+                        ", the pin says " + platform::LowerCase(r.work.RemedySha256) + "\n";
     outcome.status = 1;
   }
   return outcome;

@@ -145,26 +145,13 @@ void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
   json.EndObject();
 }
 
+using modCheck::PinCheck;
+
 // What Acquire would find of a missing product's pinned installer: the
 // file hashed now, as Acquire hashes it after the user's Yes.
-struct PinCheck {
-  bool valid = false;  // the pin is a SHA-256
-  platform::Status status = platform::kOk;
-  std::string actual;  // the file's SHA-256, lower case; empty when unread
-  bool matches = false;
-};
-
 std::optional<PinCheck> CheckPin(const modCheck::Requirement& r) {
   if (r.Found || !modCheck::HasPinnedInstaller(r)) return std::nullopt;
-  PinCheck pin;
-  const auto expected = modCheck::ParseSha256(r.RemedySha256);
-  pin.valid = expected.has_value();
-  platform::Sha256Digest digest{};
-  platform::FileHasher* hasher = platform::Os().hasher;
-  pin.status = hasher ? hasher->Sha256(r.RemedyLocation, digest) : platform::kErrorProcNotFound;
-  if (pin.status == platform::kOk) pin.actual = modCheck::Sha256Text(digest);
-  pin.matches = pin.valid && pin.status == platform::kOk && digest == *expected;
-  return pin;
+  return modCheck::CheckPin(r.RemedyLocation, r.RemedySha256);
 }
 
 std::string PinSentence(const PinCheck& pin) {
@@ -181,10 +168,10 @@ void WritePin(JsonWriter& json, const modCheck::Requirement& r, const PinCheck& 
   json.Key("file").String(r.RemedyLocation);
   json.Key("sha256").String(r.RemedySha256);
   json.Key("actual");
-  if (pin.actual.empty())
-    json.Null();
+  if (pin.actual)
+    json.String(modCheck::Sha256Text(*pin.actual));
   else
-    json.String(pin.actual);
+    json.Null();
   json.Key("status").Number(pin.status);
   json.Key("matches").Bool(pin.matches);
   json.EndObject();

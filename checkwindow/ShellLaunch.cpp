@@ -19,19 +19,15 @@ std::intptr_t ShellOpen(const std::string& file, const std::string& directory,
 std::string ProgramFolder() { return platform::Os().app->ExecutableFolder(); }
 
 std::string PinRefusal(const modCheck::Requirement& entry) {
-  const auto& os = platform::Os();
-  const auto pin = modCheck::ParseSha256(entry.RemedySha256);
-  platform::Sha256Digest digest{};
-  const platform::Status status =
-      pin && os.hasher ? os.hasher->Sha256(entry.RemedyLocation, digest) : platform::kOk;
-  if (pin && status == platform::kOk && digest == *pin) return {};
+  const modCheck::PinCheck pin = modCheck::CheckPin(entry.RemedyLocation, entry.RemedySha256);
+  if (pin.matches) return {};
   const std::string file = "The installer \"" + entry.RemedyLocation + "\" ";
   std::string why;
-  if (!pin)
+  if (!pin.valid)
     why = "cannot be checked: the installation's list of requirements gives no valid SHA-256 "
           "for it";
-  else if (status != platform::kOk)
-    why = "could not be read (" + platform::StatusText(status) + ")";
+  else if (pin.status != platform::kOk)
+    why = "could not be read (" + platform::StatusText(pin.status) + ")";
   else
     why = "is damaged or is not the one packaged with your installation";
   return file + why + ", so it was not started.\r\nGet the installer again from where you got "

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hash.h"
+
 namespace modCheck {
 
 // One product of the requirements file and its check result.
@@ -66,11 +68,20 @@ void AdvanceProgress(std::int16_t iStep);
 
 // A remedy's pin: 64 hexadecimal digits, either case. Its bytes, none when
 // the text is anything else.
-std::optional<std::array<std::uint8_t, 32>> ParseSha256(const std::string& text);
-std::string Sha256Text(const std::array<std::uint8_t, 32>& digest);  // lower case
+std::optional<platform::Sha256Digest> ParseSha256(const std::string& text);
+std::string Sha256Text(const platform::Sha256Digest& digest);  // lower case
 // Whether Acquire checks the remedy's file against a pin before it opens
 // it: a packaged remedy (not "web") that names one.
 bool HasPinnedInstaller(const Requirement& r);
+// An installer against its pin, the file hashed now (in pieces, through
+// the installed services).
+struct PinCheck {
+  bool valid = false;                       // the pin is a SHA-256
+  platform::Status status = platform::kOk;  // the file's, when it could not be read
+  std::optional<platform::Sha256Digest> actual;
+  bool matches = false;
+};
+PinCheck CheckPin(const std::string& location, const std::string& sha256);
 
 // Sets Found on entries 0 to last-1 by their registry and file entries;
 // the registry test may rewrite RegKey, RegValueName and RegData. Always 0.
