@@ -204,7 +204,7 @@ void frmAbout::picIcon_DblClick() {
   // Not reported when it fails: there is nothing the user could do about it.
   std::intptr_t ignored = 0;
   os.shell->Execute("Open", about::kVendorHomePage, std::nullopt, os.app->ExecutableFolder(),
-                    platform::kSwShowNormal, ignored);
+                    platform::kSwShowNormal, hWnd(), ignored);
 }
 
 void frmAbout::StartSysInfo() {

@@ -93,19 +93,29 @@ void frmDialog::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t UnloadMo
     if (form != this) form->Unload();
 }
 
-std::int16_t frmDialog::TheBar() {
+void frmDialog::Form_SessionEnding() { modCheck::CancelSearch(); }
+
+bool frmDialog::LoadForTheBar() {
+  // A close ended the checker during the test that writes the bar: loading
+  // the dialog again would leave a hidden window, and the program, alive.
+  if (!IsLoaded() && modCheck::SearchCancelled()) return false;
   Load();
+  return IsLoaded();
+}
+
+std::int16_t frmDialog::TheBar() {
+  LoadForTheBar();
   return BarValue;
 }
 
 void frmDialog::SetTheBar(std::int16_t iNewValue) {
-  Load();
+  if (!LoadForTheBar()) return;
   DeferWindowChanges(false);
   UpdateBar(modCheck::ClampBar(iNewValue));
 }
 
 void frmDialog::StepTheBar(std::int16_t iNewValue) {
-  Load();
+  if (!LoadForTheBar()) return;
   // The search's many small steps reach the real window when the bar is
   // painted, not one by one: each costs a trip to the window system.
   DeferWindowChanges(true);

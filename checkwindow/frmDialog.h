@@ -11,8 +11,9 @@ class frmDialog : public platform::Form {
   frmDialog();
 
   // The bar's position, 0 to 100. Reading or writing it loads the dialog
-  // (hidden) when it is not loaded; a written value outside 0 to 100 is
-  // held at the nearer end.
+  // (hidden) when it is not loaded, except after a close that ended the
+  // checker mid-test (then writing does nothing); a written value outside
+  // 0 to 100 is held at the nearer end.
   std::int16_t TheBar();
   void SetTheBar(std::int16_t iNewValue);
   // TheBar written by a small step of the search (AdvanceProgress): the
@@ -29,8 +30,10 @@ class frmDialog : public platform::Form {
   void Form_Load() override;
   void Form_LostFocus() override;
   void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
+  void Form_SessionEnding() override;
 
  private:
+  bool LoadForTheBar();
   void UpdateBar(std::int16_t iValue);
 
   std::int16_t BarValue = 0;

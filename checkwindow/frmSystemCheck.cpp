@@ -170,14 +170,24 @@ void frmSystemCheck::Form_Load() {
   Label1->SetWidth(ClientWidth() - 240);
   Icon::SetWindowIcons(hWnd(), "AAA", true);
   SetCaption(platform::Os().app->Title());
-  SimulatorPath_ = shell_launch::FindSimulator();
+  // A program folder on a share is searched away from the window, which
+  // may meanwhile be closed (by Windows ending the session).
+  const platform::WindowHandle load = hWnd();
+  SimulatorPath_ = shell_launch::FindSimulator([this, load] { return hWnd() == load; });
+  if (hWnd() != load) return;
   cmdPerform->SetCaption("Perform Test");
   cmdPerform_Click();
 }
 
 void frmSystemCheck::StartSimulatorAndClose(const platform::HandlerGuard& guard) {
-  shell_launch::ShellOpen(SimulatorPath_, shell_launch::ProgramFolder(), "");
+  shell_launch::ShellOpen(SimulatorPath_, shell_launch::ProgramFolder(), "", hWnd());
   if (!guard.FormGone()) Unload();
+}
+
+void frmSystemCheck::ShowAsBefore() {
+  TheDialog().Unload();
+  Show();
+  cmdPerform->SetFocus();
 }
 
 void frmSystemCheck::cmdPerform_Click() {
@@ -203,6 +213,9 @@ void frmSystemCheck::cmdPerform_Click() {
   dialog.Show();
   dialog.SetTheBar(1);
 
+  // Every step below may have let messages run (the search does between
+  // its steps, boxes and the shell wait for the user): a close meanwhile
+  // unloaded every form, and nothing may touch or load one again.
   const int read = modCheck::ReadRequirements();
   if (guard.FormGone()) return;
   if (read != 0) {
@@ -213,21 +226,25 @@ void frmSystemCheck::cmdPerform_Click() {
       StartSimulatorAndClose(guard);
       return;
     }
-    dialog.Unload();
-    Show();
-    cmdPerform->SetFocus();
+    ShowAsBefore();
     return;
   }
 
   dialog.SetTheBar(33);
-  if (modCheck::RunChecks() != 0) {
+  const int checked = modCheck::RunChecks();
+  if (guard.FormGone()) return;
+  // Windows asked to end the session meanwhile: what was found is not the
+  // whole answer, so nothing of it is shown or stamped.
+  if (modCheck::SearchCancelled()) {
+    ShowAsBefore();
+    return;
+  }
+  if (checked != 0) {
     os.messageBoxes->Show(std::string(kAccessProblem) + "  Please e-mail " + kSupportAddress +
                               " for further assistance.",
                           "Error", platform::kMbOk | platform::kMbIconStop);
     if (guard.FormGone()) return;
-    dialog.Unload();
-    Show();
-    cmdPerform->SetFocus();
+    ShowAsBefore();
     return;
   }
 
@@ -245,16 +262,15 @@ void frmSystemCheck::cmdPerform_Click() {
   // A message that waited (a close from outside) may have closed the
   // checker; showing the window now would load it again.
   if (guard.FormGone()) return;
-  dialog.Unload();
-  Show();
-  cmdPerform->SetFocus();
+  ShowAsBefore();
 }
 
 void frmSystemCheck::cmdAcquire_Click(int Index) {
   const platform::HandlerGuard guard(*this);
   // Only rows of the list on screen have a remedy to offer.
   if (guard.Refused() || Index < 0 || Index >= rowsShown_) return;
-  const modCheck::Requirement& entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
+  // A copy: the list is the check's, and messages run before it is used.
+  const modCheck::Requirement entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
   const std::string question =
       entry.RemedySource == "web"
           ? "We need to go out to the internet to complete your request.  Your default web "
@@ -267,21 +283,23 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
                             platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes ||
       guard.FormGone())
     return;
-  // Disabled before the shell runs, whatever it answers: nothing of the
-  // form is touched after it, as a close meanwhile unloads it.
+  // Disabled before anything else runs, whatever it answers: a close
+  // meanwhile unloads the form, and nothing of it is touched afterwards.
   (*cmdAcquire)[Index].SetEnabled(false);
-  // A pinned installer that is not what the vendor shipped is not started.
-  if (modCheck::HasPinnedInstaller(entry)) {
-    const std::string refusal = shell_launch::PinRefusal(entry);
-    if (!refusal.empty()) {
-      os.messageBoxes->Show(refusal, os.app->Title(), platform::kMbOk | platform::kMbIconStop);
-      return;
-    }
-  }
-  shell_launch::ShellOpen(entry.RemedyLocation, shell_launch::ProgramFolder(), "");
+  const shell_launch::RemedyOpened opened = shell_launch::OpenRemedy(
+      entry, hWnd(), [&guard] { return !guard.FormGone() && !modCheck::SearchCancelled(); });
+  if (guard.FormGone()) return;
+  // Stopped by Windows asking to end the session: nothing was started, so
+  // the remedy stays on offer.
+  if (opened.stopped) (*cmdAcquire)[Index].SetEnabled(true);
+  if (!opened.refusal.empty())
+    os.messageBoxes->Show(opened.refusal, os.app->Title(), platform::kMbOk | platform::kMbIconStop);
 }
 
 void frmSystemCheck::mnuHelp_About_Click() { ShowAboutBox(); }
+
+// Whatever holds up the end of the session stops: the search, the hash.
+void frmSystemCheck::Form_SessionEnding() { modCheck::CancelSearch(); }
 
 void frmSystemCheck::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
   // Closing the check window, for whatever reason, ends the checker, and

@@ -34,6 +34,7 @@ class frmSystemCheck : public platform::Form {
   void Form_Load() override;
   void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
   void Form_KeyDown(int& KeyCode, int Shift) override;
+  void Form_SessionEnding() override;
 
  private:
   void ShowResults();
@@ -48,6 +49,9 @@ class frmSystemCheck : public platform::Form {
   // button beside it; all shown.
   void PlaceRow(int i, double top, bool offerAcquire);
   void StartSimulatorAndClose(const platform::HandlerGuard& guard);
+  // The end of a test that shows no new results: the progress dialog goes
+  // and the window is shown as it was.
+  void ShowAsBefore();
   // The row's explanation on its name, icon and Acquire button, for the
   // mouse (tooltips) and for screen readers.
   void ExplainRow(int i);

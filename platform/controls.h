@@ -78,6 +78,8 @@ enum class StartUpPosition { Manual, CenterOwner, CenterScreen };
 // Why a form is being unloaded, as Form_QueryUnload receives it.
 inline constexpr std::int16_t kFormControlMenu = 0;  // closed from outside (close box, WM_CLOSE)
 inline constexpr std::int16_t kFormCode = 1;         // Unload called by the program
+inline constexpr std::int16_t kFormAppWindows = 2;   // Windows ends the session (logoff, shutdown,
+                                                     // an installer's Restart Manager)
 
 // What a change touched, so a binding redoes only that.
 enum Aspect : unsigned {

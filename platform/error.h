@@ -20,6 +20,7 @@ inline constexpr Status kErrorAccessDenied = 5;
 inline constexpr Status kErrorInvalidHandle = 6;
 inline constexpr Status kErrorNotEnoughMemory = 8;
 inline constexpr Status kErrorNoMoreFiles = 18;
+inline constexpr Status kErrorSharingViolation = 32;
 inline constexpr Status kErrorNotReady = 21;
 inline constexpr Status kErrorBadNetPath = 53;
 inline constexpr Status kErrorBadNetName = 67;
@@ -28,7 +29,10 @@ inline constexpr Status kErrorOpenFailed = 110;
 inline constexpr Status kErrorInvalidName = 123;
 inline constexpr Status kErrorProcNotFound = 127;
 inline constexpr Status kErrorAlreadyExists = 183;
+inline constexpr Status kErrorBadFileType = 222;
 inline constexpr Status kErrorMoreData = 234;
+// A folder or device where a file was wanted (platform/files.h FileKind).
+inline constexpr Status kErrorNotAFile = kErrorBadFileType;
 
 class OsError : public std::runtime_error {
  public:

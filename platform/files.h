@@ -1,6 +1,8 @@
 #pragma once
 // File system queries and changes at the level the checker needs them.
 // Paths are UTF-8. Failures are reported as a Status (platform/error.h).
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +14,23 @@ enum class EntryKinds {
   NormalFiles,      // files that are neither hidden nor system
   FilesAndFolders,  // the same, and folders that are neither hidden nor system
   Any,              // whatever the search returns first, whatever its attributes
+};
+
+// What a path names when it is opened as a file.
+enum class FileKind {
+  Regular,  // a file on a disk
+  Folder,
+  Device,   // a device, pipe or console: reading it may block or never end
+};
+
+// A file opened for reading that nobody can change, rename, replace or
+// delete until it is closed (when it goes): what was checked is what is
+// used.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  // Up to `size` next bytes; `got` is 0 at the end of the file.
+  virtual Status Read(char* buffer, std::size_t size, std::size_t& got) = 0;
 };
 
 class FileSystem {
@@ -37,6 +56,18 @@ class FileSystem {
   // Creates or replaces the file with exactly `bytes`.
   virtual Status WriteFile(const std::string& path, const std::string& bytes) = 0;
   virtual Status DeleteFile(const std::string& path) = 0;
+  // Opens an existing regular file for reading and holds it (HeldFile).
+  // A folder, device or pipe is not opened: `kind` says which it is and
+  // the answer is kErrorNotAFile. `file` is untouched on failure.
+  virtual Status OpenHeld(const std::string& path, std::unique_ptr<HeldFile>& file,
+                          FileKind& kind) = 0;
+  // Whether a call on `path` may hold its caller for long: anything but a
+  // local fixed disk (a network share that dropped waits for the network's
+  // time-out; a removable or optical drive spins up).
+  virtual bool MayBlock(const std::string& path) {
+    (void)path;
+    return false;
+  }
 };
 
 }  // namespace platform

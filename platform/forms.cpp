@@ -307,6 +307,14 @@ void Form::OnScrolled(Control& control, int value) {
 
 void Form::OnCloseRequested(std::int16_t unloadMode) { Unload(unloadMode); }
 
+void Form::OnSessionEnding() { Form_SessionEnding(); }
+
+void Form::OnSessionEnded() {
+  // One pass over the forms loaded now: an unload may unload others.
+  for (Form* form : LoadedForms())
+    if (form->IsLoaded()) form->Unload(kFormAppWindows);
+}
+
 void Form::OnLostFocus() { Form_LostFocus(); }
 
 bool Form::OnKeyDown(int keyCode, int shift) {
@@ -349,6 +357,9 @@ bool handlerRunning = false;  // one user-interface thread
 
 HandlerGuard::HandlerGuard(const Form& form) : life_(form.life_), refused_(handlerRunning) {
   handlerRunning = true;
+  // A refusal the user can hear: a silent one looks like a program that
+  // broke.
+  if (refused_ && Os().forms) Os().forms->Beep();
 }
 
 HandlerGuard::~HandlerGuard() {

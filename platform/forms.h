@@ -72,6 +72,9 @@ class FormHost {
   virtual ScreenMetrics Screen() = 0;
   // Lets the window messages that are waiting run, once.
   virtual void DoEvents() = 0;
+  // The sound of a click that was refused (MessageBeep(MB_OK)), as for a
+  // click on a window that a modal box has disabled.
+  virtual void Beep() {}
 };
 
 class Form {
@@ -155,6 +158,13 @@ class Form {
   // The user moved a scroll bar to `value` (kept within its range).
   void OnScrolled(Control& control, int value);
   void OnCloseRequested(std::int16_t unloadMode);
+  // Windows asks whether the session may end (logoff, shutdown, an
+  // installer's Restart Manager): the answer is always yes, and the form
+  // gets Form_SessionEnding to stop what would hold it up.
+  void OnSessionEnding();
+  // The session ends: every loaded form is unloaded (kFormAppWindows), so
+  // that nothing of the program holds files an installer must replace.
+  static void OnSessionEnded();
   void OnLostFocus();
   // A key went down in the form: Form_KeyDown sees it first when the form
   // has KeyPreview. True when the form took it (set KeyCode to 0).
@@ -176,6 +186,7 @@ class Form {
     (void)Cancel, (void)UnloadMode;
   }
   virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
+  virtual void Form_SessionEnding() {}
   virtual void Form_LostFocus() {}
   virtual void Form_KeyDown(int& KeyCode, int Shift) { (void)KeyCode, (void)Shift; }
 
@@ -234,11 +245,12 @@ class Form {
 
 // A handler that waits in a call which may run window messages before it
 // returns (a message box; the shell, which may show a security prompt of
-// its own) can be re-entered meanwhile by a second click or a close. Taken
-// first thing in such a handler: while one guarded handler runs, every
-// other is refused, so nothing is started twice; and after each such call
-// the handler asks whether its form is still the load it started in before
-// it touches a control, since a close unloads the form and its controls.
+// its own; work done away from the window) can be re-entered meanwhile by a
+// second click or a close. Taken first thing in such a handler: while one
+// guarded handler runs, every other is refused with a beep, so nothing is
+// started twice; and after each such call the handler asks whether its
+// form is still the load it started in before it touches a control, since
+// a close unloads the form and its controls.
 class HandlerGuard {
  public:
   explicit HandlerGuard(const Form& form);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "platform/windows.h"
 
 namespace platform {
 
@@ -14,12 +15,14 @@ inline constexpr int kSwShowDefault = 10;
 class Shell {
  public:
   virtual ~Shell() = default;
-  // The desktop window is the owner. No `parameters` passes a null pointer.
+  // `owner` is the window the user acted in (0: this thread's active
+  // window): the shell's own prompts come up in front of it. No
+  // `parameters` passes a null pointer.
   // `shellResult` receives the shell's own answer (above 32 is success),
   // which some callers hand on unchanged.
   virtual Status Execute(const std::string& verb, const std::string& file,
                          const std::optional<std::string>& parameters,
-                         const std::string& directory, int show,
+                         const std::string& directory, int show, WindowHandle owner,
                          std::intptr_t& shellResult) = 0;
   // Starts a program by its command line in a normal window that takes the
   // focus, without waiting for it.

@@ -1,6 +1,9 @@
 #include "preflectcheck/offline_services.h"
 
+#include <fcntl.h>
 #include <nettle/sha2.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -93,27 +96,107 @@ class NoMessages : public platform::SystemMessages {
   }
 };
 
-// SHA-256 from nettle, as Debian packages it. Paths from the requirements
-// file are written with Windows' backslashes.
+// Paths from the requirements file are written with Windows' backslashes.
+std::string LocalPath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+platform::Status StatusOf(int error) {
+  switch (error) {
+    case ENOENT: return platform::kErrorFileNotFound;
+    case ENOTDIR: return platform::kErrorPathNotFound;
+    case EACCES:
+    case EPERM: return platform::kErrorAccessDenied;
+    case EISDIR: return platform::kErrorNotAFile;
+    case ENAMETOOLONG:
+    case ELOOP: return platform::kErrorInvalidName;
+    case ENOMEM: return platform::kErrorNotEnoughMemory;
+    default: return platform::kErrorOpenFailed;
+  }
+}
+
+class PosixHeldFile : public platform::HeldFile {
+ public:
+  explicit PosixHeldFile(int fd) : fd_(fd) {}
+  ~PosixHeldFile() override { ::close(fd_); }
+  platform::Status Read(char* buffer, std::size_t size, std::size_t& got) override {
+    got = 0;
+    for (;;) {
+      const ssize_t n = ::read(fd_, buffer, size);
+      if (n >= 0) {
+        got = static_cast<std::size_t>(n);
+        return platform::kOk;
+      }
+      if (errno != EINTR) return StatusOf(errno);
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+// The installers pin and verify hash. Nothing else is read or written
+// through here: the tool checks no machine where the checker does not run.
+class InstallerFiles : public platform::FileSystem {
+ public:
+  using platform::FileSystem::FindFirst;
+  std::optional<std::string> FindFirst(const std::string&, platform::EntryKinds,
+                                       platform::Status& failure) override {
+    failure = platform::kOk;
+    return std::nullopt;
+  }
+  platform::Status TryOpenForRead(const std::string&) override { return platform::kErrorAccessDenied; }
+  platform::Status ReadAll(const std::string&, std::string&) override {
+    return platform::kErrorAccessDenied;
+  }
+  platform::Status CreateFolder(const std::string&) override { return platform::kErrorAccessDenied; }
+  platform::Status WriteFile(const std::string&, const std::string&) override {
+    return platform::kErrorAccessDenied;
+  }
+  platform::Status DeleteFile(const std::string&) override { return platform::kErrorAccessDenied; }
+  platform::Status OpenHeld(const std::string& path, std::unique_ptr<platform::HeldFile>& file,
+                            platform::FileKind& kind) override {
+    kind = platform::FileKind::Regular;
+    // Not blocking on a FIFO without a writer: it is refused, not waited for.
+    const int fd = ::open(LocalPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return StatusOf(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      const int error = errno;
+      ::close(fd);
+      if (S_ISDIR(st.st_mode)) kind = platform::FileKind::Folder;
+      else if (st.st_mode != 0) kind = platform::FileKind::Device;
+      else return StatusOf(error);
+      return platform::kErrorNotAFile;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file = std::make_unique<PosixHeldFile>(fd);
+    return platform::kOk;
+  }
+};
+
+// SHA-256 from nettle, as Debian packages it.
+class NettleSha256 : public platform::Sha256State {
+ public:
+  NettleSha256() { sha256_init(&context_); }
+  platform::Status Update(const char* bytes, std::size_t size) override {
+    sha256_update(&context_, size, reinterpret_cast<const std::uint8_t*>(bytes));
+    return platform::kOk;
+  }
+  platform::Status Finish(platform::Sha256Digest& digest) override {
+    sha256_digest(&context_, SHA256_DIGEST_SIZE, digest.data());
+    return platform::kOk;
+  }
+
+ private:
+  sha256_ctx context_;
+};
+
 class NettleHasher : public platform::FileHasher {
  public:
-  platform::Status Sha256(const std::string& path, platform::Sha256Digest& digest) override {
-    std::string local = path;
-    std::replace(local.begin(), local.end(), '\\', '/');
-    std::FILE* file = std::fopen(local.c_str(), "rb");
-    if (!file)
-      return errno == ENOENT || errno == ENOTDIR ? platform::kErrorFileNotFound
-                                                 : platform::kErrorAccessDenied;
-    sha256_ctx context;
-    sha256_init(&context);
-    std::vector<std::uint8_t> piece(64 * 1024);
-    std::size_t got = 0;
-    while ((got = std::fread(piece.data(), 1, piece.size(), file)) > 0)
-      sha256_update(&context, got, piece.data());
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return platform::kErrorAccessDenied;
-    sha256_digest(&context, SHA256_DIGEST_SIZE, digest.data());
+  platform::Status NewSha256(std::unique_ptr<platform::Sha256State>& state) override {
+    state = std::make_unique<NettleSha256>();
     return platform::kOk;
   }
 };
@@ -127,6 +210,7 @@ struct OfflineServices::Parts {
   LocalClock clock;
   NoMessages messages;
   NettleHasher hasher;
+  InstallerFiles files;
   platform::Services previous = platform::Os();
 };
 
@@ -138,6 +222,7 @@ OfflineServices::OfflineServices() : parts_(std::make_unique<Parts>()) {
   s.clock = &parts_->clock;
   s.messages = &parts_->messages;
   s.hasher = &parts_->hasher;
+  s.files = &parts_->files;
   platform::Install(s);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -151,6 +152,29 @@ bool CheckFile(FileEvidence& f, VersionCache& versions) {
          f.outcome == VersionOutcome::AtLeast;
 }
 
+// A path on a network share that dropped holds every call on it for the
+// network's time-out: such a path is checked away from the window, whose
+// messages run meanwhile, on copies the check owns (given up when the
+// checker ends, it finishes unseen).
+bool CheckFileWhereItCannotHold(FileEvidence& f, VersionCache& versions) {
+  if (!Os().files->MayBlock(f.path)) return CheckFile(f, versions);
+  struct Job {
+    FileEvidence evidence;
+    bool found = false;
+  };
+  auto job = std::make_shared<Job>(Job{f});
+  const bool done = platform::RunAwayFromTheWindow(
+      true,
+      [job] {
+        VersionCache own;
+        job->found = CheckFile(job->evidence, own);
+      },
+      [] { return !SearchCancelled(); });
+  if (!done) return false;
+  f = job->evidence;
+  return job->found;
+}
+
 std::string UpperAscii(std::string text) {
   for (char& c : text)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
@@ -237,7 +261,7 @@ std::int32_t RunChecks() {
       FileTestPath(r, e.file);
       e.file.required = r.FileVersion;
       e.file.viewAttribute = r.FileView;
-      r.Found = CheckFile(e.file, versions);
+      r.Found = CheckFileWhereItCannotHold(e.file, versions);
       e.decider = Decider::File;
     }
     e.found = r.Found;

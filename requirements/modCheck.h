@@ -5,10 +5,12 @@
 // attribute values out by searching for the attribute's name.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/hash.h"
 
 namespace modCheck {
@@ -73,15 +75,25 @@ std::string Sha256Text(const platform::Sha256Digest& digest);  // lower case
 // Whether Acquire checks the remedy's file against a pin before it opens
 // it: a packaged remedy (not "web") that names one.
 bool HasPinnedInstaller(const Requirement& r);
-// An installer against its pin, the file hashed now (in pieces, through
-// the installed services).
+// A packaged remedy's location as the full path that is checked and then
+// started: as it stands when it names a drive or a network share, else in
+// `programFolder` (the folder the shell is given), or on its drive for a
+// path from the root.
+std::string InstallerPath(const std::string& location, const std::string& programFolder);
+// An installer against its pin, the file hashed now, in pieces.
 struct PinCheck {
   bool valid = false;                       // the pin is a SHA-256
   platform::Status status = platform::kOk;  // the file's, when it could not be read
+  platform::FileKind kind = platform::FileKind::Regular;  // what the path named
   std::optional<platform::Sha256Digest> actual;
   bool matches = false;
+  bool stopped = false;  // `keepGoing` said no before the end
 };
-PinCheck CheckPin(const std::string& location, const std::string& sha256);
+// Through a held file; `keepGoing`, when given, is asked between pieces.
+PinCheck CheckPin(platform::HeldFile& file, const std::string& sha256,
+                  const std::function<bool()>& keepGoing = {});
+// Opens `path` (a regular file only), hashes it and closes it.
+PinCheck CheckPin(const std::string& path, const std::string& sha256);
 
 // Sets Found on entries 0 to last-1 by their registry and file entries;
 // the registry test may rewrite RegKey, RegValueName and RegData. Always 0.

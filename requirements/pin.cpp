@@ -1,4 +1,7 @@
 // A remedy's pin: the SHA-256 its installer must have.
+#include <memory>
+#include <vector>
+
 #include "platform/services.h"
 #include "requirements/modCheck.h"
 
@@ -39,16 +42,58 @@ bool HasPinnedInstaller(const Requirement& r) {
   return r.RemedySource != "web" && !r.RemedySha256.empty();
 }
 
-PinCheck CheckPin(const std::string& location, const std::string& sha256) {
+std::string InstallerPath(const std::string& location, const std::string& programFolder) {
+  const auto slash = [](char c) { return c == '\\' || c == '/'; };
+  const bool drive = location.size() >= 2 && location[1] == ':';
+  const bool share = location.size() >= 2 && slash(location[0]) && slash(location[1]);
+  // "https:", "ms-settings:": an address the shell opens, no file.
+  const std::size_t colon = location.find(':');
+  const bool scheme = colon != std::string::npos && colon >= 2 &&
+                      location.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                 "0123456789+.-") == colon;
+  if (drive || share || scheme || programFolder.empty()) return location;
+  if (!location.empty() && slash(location[0])) {
+    // From the root of the program folder's drive.
+    const bool folderOnDrive = programFolder.size() >= 2 && programFolder[1] == ':';
+    return folderOnDrive ? programFolder.substr(0, 2) + location : location;
+  }
+  return slash(programFolder.back()) ? programFolder + location
+                                     : programFolder + '\\' + location;
+}
+
+PinCheck CheckPin(platform::HeldFile& file, const std::string& sha256,
+                  const std::function<bool()>& keepGoing) {
   PinCheck pin;
   const auto expected = ParseSha256(sha256);
   pin.valid = expected.has_value();
-  platform::Sha256Digest digest{};
+  std::unique_ptr<platform::Sha256State> state;
   platform::FileHasher* hasher = platform::Os().hasher;
-  pin.status = hasher ? hasher->Sha256(location, digest) : platform::kErrorProcNotFound;
+  pin.status = hasher ? hasher->NewSha256(state) : platform::kErrorProcNotFound;
+  std::vector<char> piece(64 * 1024);
+  while (pin.status == platform::kOk) {
+    if (keepGoing && !keepGoing()) {
+      pin.stopped = true;
+      return pin;
+    }
+    std::size_t got = 0;
+    pin.status = file.Read(piece.data(), piece.size(), got);
+    if (pin.status != platform::kOk || got == 0) break;
+    pin.status = state->Update(piece.data(), got);
+  }
+  platform::Sha256Digest digest{};
+  if (pin.status == platform::kOk) pin.status = state->Finish(digest);
   if (pin.status == platform::kOk) pin.actual = digest;
   pin.matches = pin.valid && pin.actual == expected;
   return pin;
+}
+
+PinCheck CheckPin(const std::string& path, const std::string& sha256) {
+  std::unique_ptr<platform::HeldFile> file;
+  PinCheck pin;
+  pin.valid = ParseSha256(sha256).has_value();
+  pin.status = platform::Os().files->OpenHeld(path, file, pin.kind);
+  if (pin.status != platform::kOk) return pin;
+  return CheckPin(*file, sha256);
 }
 
 }  // namespace modCheck

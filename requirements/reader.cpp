@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -223,16 +224,36 @@ std::int32_t ReadRequirements() {
                                  : ProgramFolder;
   const std::string path = folder + "filespecs.xml";
   AdvanceProgress(1);
+  // Probed, then read: on a network share that dropped, away from the
+  // window, which keeps answering meanwhile.
+  struct Job {
+    platform::Status opened = platform::kOk, read = platform::kOk;
+    bool normalFile = false;
+    std::string bytes;
+  };
+  auto job = std::make_shared<Job>();
   platform::FileSystem& files = *Os().files;
-  if (files.TryOpenForRead(path) != platform::kOk) return ReportOpenFailure();
+  const bool done = platform::RunAwayFromTheWindow(
+      files.MayBlock(path),
+      [job, path] {
+        platform::FileSystem& fs = *Os().files;
+        job->opened = fs.TryOpenForRead(path);
+        if (job->opened != platform::kOk) return;
+        // Hidden and system files do not count as the requirements file.
+        job->normalFile = fs.FindFirst(path, platform::EntryKinds::NormalFiles).has_value();
+        if (job->normalFile) job->read = fs.ReadAll(path, job->bytes);
+      },
+      [] { return !SearchCancelled(); });
+  // Given up, or the checker was closed while the bar let messages run:
+  // nothing is read, and no box is shown for a window that is gone.
+  if (!done || SearchCancelled()) return 0;
+  if (job->opened != platform::kOk) return ReportOpenFailure();
   AdvanceProgress(2);
   AdvanceProgress(5);
-  // Hidden and system files do not count as the requirements file.
-  if (!files.FindFirst(path, platform::EntryKinds::NormalFiles)) return 0;
-  std::string bytes;
+  if (!job->normalFile) return 0;
   // Gone or locked since the probe: the same as not opening at all.
-  if (files.ReadAll(path, bytes) != platform::kOk) return ReportOpenFailure();
-  ReadRequirementsText(bytes, Requirements);
+  if (job->read != platform::kOk) return ReportOpenFailure();
+  ReadRequirementsText(job->bytes, Requirements);
   AdvanceProgress(1);
   return 0;
 }

@@ -17,8 +17,9 @@ void Main() {
   if (answer != platform::kIdOk) return;
   // The result is not examined: there is nobody left to tell.
   std::intptr_t ignored = 0;
+  // No window of its own: the active one, if any, owns the shell's prompts.
   os.shell->Execute("Open", vendor::kPartnerPage, std::nullopt, os.app->ExecutableFolder(),
-                    platform::kSwShowNormal, ignored);
+                    platform::kSwShowNormal, 0, ignored);
 }
 
 }  // namespace modLinkora

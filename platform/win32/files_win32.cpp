@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <memory>
+
 #include "platform/win32/services_win32.h"
 
 namespace platform::win32 {
@@ -27,6 +30,41 @@ Status SearchFailure(Status status) {
     default:
       return status;
   }
+}
+
+// A file held for reading: shared with readers only, so no one can write,
+// rename, replace or delete it while the handle lives.
+class WinHeldFile : public HeldFile {
+ public:
+  explicit WinHeldFile(ScopedHandle file) : file_(std::move(file)) {}
+  Status Read(char* buffer, std::size_t size, std::size_t& got) override {
+    DWORD read = 0;
+    got = 0;
+    if (!::ReadFile(file_.get(), buffer, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)),
+                    &read, nullptr))
+      return LastStatus();
+    got = read;
+    return kOk;
+  }
+
+ private:
+  ScopedHandle file_;
+};
+
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
+// "CON", "nul.txt", "COM1": names Windows takes for devices in any folder.
+bool IsDeviceName(const std::string& path) {
+  std::size_t start = path.find_last_of("\\/:");
+  std::string name = path.substr(start == std::string::npos ? 0 : start + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+      name == "CONOUT$")
+    return true;
+  return name.size() == 4 && (name.rfind("COM", 0) == 0 || name.rfind("LPT", 0) == 0) &&
+         name[3] >= '1' && name[3] <= '9';
 }
 
 ScopedHandle OpenForRead(const std::string& path, DWORD flags) {
@@ -98,6 +136,47 @@ Status WinFileSystem::WriteFile(const std::string& path, const std::string& byte
 
 Status WinFileSystem::DeleteFile(const std::string& path) {
   return ::DeleteFileA(ToAnsi(path).c_str()) ? kOk : LastStatus();
+}
+
+Status WinFileSystem::OpenHeld(const std::string& path, std::unique_ptr<HeldFile>& file,
+                               FileKind& kind) {
+  kind = FileKind::Regular;
+  // Devices and pipes are not even opened: opening a pipe connects to its
+  // server, and reading a device may never end.
+  const bool devicePath = path.size() >= 4 && IsSlash(path[0]) && IsSlash(path[1]) &&
+                          (path[2] == '.' || path[2] == '?') && IsSlash(path[3]);
+  const bool longPath = path.size() >= 6 && (path[5] == ':' || (path.compare(4, 4, "UNC\\") == 0 &&
+                                                                path[2] == '?'));
+  if ((devicePath && !longPath) || IsDeviceName(path)) {
+    kind = FileKind::Device;
+    return kErrorNotAFile;
+  }
+  const std::string ansi = ToAnsi(path);
+  // A folder would only answer "access denied"; it gets its own answer.
+  const DWORD attributes = GetFileAttributesA(ansi.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    kind = FileKind::Folder;
+    return kErrorNotAFile;
+  }
+  ScopedHandle handle(CreateFileA(ansi.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!handle.valid()) return LastStatus();
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
+    kind = FileKind::Device;
+    return kErrorNotAFile;
+  }
+  file = std::make_unique<WinHeldFile>(std::move(handle));
+  return kOk;
+}
+
+bool WinFileSystem::MayBlock(const std::string& path) {
+  // A share (\\server\share), or a device path: never taken for a local disk.
+  if (path.size() >= 2 && IsSlash(path[0]) && IsSlash(path[1])) return true;
+  char root[] = "?:\\";
+  const bool drive = path.size() >= 2 && path[1] == ':';
+  if (drive) root[0] = path[0];
+  const UINT type = GetDriveTypeA(drive ? root : nullptr);
+  return type != DRIVE_FIXED && type != DRIVE_RAMDISK;
 }
 
 }  // namespace platform::win32

@@ -105,6 +105,16 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       form.OnCloseRequested(kFormControlMenu);
       return 0;
+    case WM_QUERYENDSESSION:
+      // Always yes: a checker never holds up a logoff or an installer's
+      // Restart Manager. A search under way stops at its next step.
+      form.OnSessionEnding();
+      return TRUE;
+    case WM_ENDSESSION:
+      // Every form goes now, this one included: Windows may end the
+      // process as soon as this returns.
+      if (wParam) Form::OnSessionEnded();
+      return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
       SchemeChanged(message, wParam, lParam);

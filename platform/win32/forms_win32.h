@@ -29,7 +29,13 @@ class WinFormHost : public FormHost {
   std::unique_ptr<FormWindow> CreateWindowFor(Form& form) override;
   ScreenMetrics Screen() override;
   void DoEvents() override;
+  void Beep() override;
 };
+
+// Lets the window messages that are waiting run. False when the program's
+// end was asked for (WM_QUIT, which stays in the queue for the loop that
+// owns the program's end).
+bool RunWaitingMessages();
 
 // The program's message loop: runs until the last form has unloaded (at
 // once when none is loaded). Returns the exit code: 0, or 1 after an error

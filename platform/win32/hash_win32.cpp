@@ -1,8 +1,9 @@
-#include <vector>
-
 #include "platform/win32/services_win32.h"
 
 #include <bcrypt.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace platform::win32 {
 namespace {
@@ -29,36 +30,46 @@ struct Cng {
   bool usable() const { return sha256 && create && data && finish && destroy; }
 };
 
+const Cng& TheCng() {
+  static const Cng cng;
+  return cng;
+}
+
+class CngSha256 : public Sha256State {
+ public:
+  explicit CngSha256(BCRYPT_HASH_HANDLE hash) : hash_(hash) {}
+  ~CngSha256() override { TheCng().destroy(hash_); }
+  Status Update(const char* bytes, std::size_t size) override {
+    while (size > 0) {
+      const ULONG piece = static_cast<ULONG>(std::min<std::size_t>(size, 1u << 30));
+      if (TheCng().data(hash_, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes)), piece, 0) < 0)
+        return kErrorInvalidParameter;
+      bytes += piece;
+      size -= piece;
+    }
+    return kOk;
+  }
+  Status Finish(Sha256Digest& digest) override {
+    Sha256Digest result{};
+    if (TheCng().finish(hash_, result.data(), static_cast<ULONG>(result.size()), 0) < 0)
+      return kErrorInvalidParameter;
+    digest = result;
+    return kOk;
+  }
+
+ private:
+  BCRYPT_HASH_HANDLE hash_;
+};
+
 }  // namespace
 
-Status WinHasher::Sha256(const std::string& path, Sha256Digest& digest) {
-  static const Cng cng;
+Status WinHasher::NewSha256(std::unique_ptr<Sha256State>& state) {
+  const Cng& cng = TheCng();
   if (!cng.usable()) return kErrorProcNotFound;
-  const ScopedHandle file(CreateFileA(ToAnsi(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file.valid()) return LastStatus();
   BCRYPT_HASH_HANDLE hash = nullptr;
   if (cng.create(cng.sha256, &hash, nullptr, 0, nullptr, 0, 0) < 0) return kErrorNotEnoughMemory;
-  std::vector<UCHAR> piece(64 * 1024);
-  Status status = kOk;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
-      status = LastStatus();
-      break;
-    }
-    if (got == 0) break;
-    if (cng.data(hash, piece.data(), got, 0) < 0) {
-      status = kErrorInvalidParameter;
-      break;
-    }
-  }
-  Sha256Digest result{};
-  if (status == kOk && cng.finish(hash, result.data(), static_cast<ULONG>(result.size()), 0) < 0)
-    status = kErrorInvalidParameter;
-  cng.destroy(hash);
-  if (status == kOk) digest = result;
-  return status;
+  state = std::make_unique<CngSha256>(hash);
+  return kOk;
 }
 
 }  // namespace platform::win32

@@ -64,17 +64,22 @@ ScreenMetrics WinFormHost::Screen() {
   return s;
 }
 
-void WinFormHost::DoEvents() {
+bool RunWaitingMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // For the loop that owns the program's end.
       PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
+      return false;
     }
     Dispatch(msg);
   }
+  return true;
 }
+
+void WinFormHost::DoEvents() { RunWaitingMessages(); }
+
+void WinFormHost::Beep() { MessageBeep(MB_OK); }
 
 int RunMessageLoop() {
   MSG msg;

@@ -19,6 +19,7 @@ void InstallServices() {
   static WinClipboard clipboard;
   static WinWow64 wow64;
   static WinHasher hasher;
+  static WinBackground background;
   Services s;
   s.registry = &registry;
   s.files = &files;
@@ -35,6 +36,7 @@ void InstallServices() {
   s.clipboard = &clipboard;
   s.wow64 = &wow64;
   s.hasher = &hasher;
+  s.background = &background;
   Install(s);
 }
 

@@ -29,6 +29,9 @@ class WinFileSystem : public FileSystem {
   Status CreateFolder(const std::string& path) override;
   Status WriteFile(const std::string& path, const std::string& bytes) override;
   Status DeleteFile(const std::string& path) override;
+  Status OpenHeld(const std::string& path, std::unique_ptr<HeldFile>& file,
+                  FileKind& kind) override;
+  bool MayBlock(const std::string& path) override;
 };
 
 class WinFolders : public SystemFolders {
@@ -53,7 +56,7 @@ class WinShell : public Shell {
  public:
   Status Execute(const std::string& verb, const std::string& file,
                  const std::optional<std::string>& parameters, const std::string& directory,
-                 int show, std::intptr_t& shellResult) override;
+                 int show, WindowHandle owner, std::intptr_t& shellResult) override;
   Status StartProgram(const std::string& commandLine) override;
 };
 
@@ -106,7 +109,14 @@ class WinCodePage : public CodePage {
 
 class WinHasher : public FileHasher {
  public:
-  Status Sha256(const std::string& path, Sha256Digest& digest) override;
+  Status NewSha256(std::unique_ptr<Sha256State>& state) override;
+};
+
+// Work that may block, on a thread of its own while the window's thread
+// waits with MsgWaitForMultipleObjects and lets its messages run.
+class WinBackground : public Background {
+ public:
+  bool Run(std::function<void()> work, const std::function<bool()>& wanted) override;
 };
 
 class WinWow64 : public Wow64 {

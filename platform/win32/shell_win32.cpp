@@ -4,7 +4,8 @@ namespace platform::win32 {
 
 Status WinShell::Execute(const std::string& verb, const std::string& file,
                          const std::optional<std::string>& parameters,
-                         const std::string& directory, int show, std::intptr_t& shellResult) {
+                         const std::string& directory, int show, WindowHandle owner,
+                         std::intptr_t& shellResult) {
   // shell32 is loaded only when something is opened, from the system folder.
   using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   static const auto shellExecute = SystemFunction<ShellExecuteFn>("shell32.dll", "ShellExecuteA");
@@ -14,8 +15,13 @@ Status WinShell::Execute(const std::string& verb, const std::string& file,
   // open what needs no COM handler.
   InitializeCom();
   const std::string params = parameters ? ToAnsi(*parameters) : std::string();
+  // The window the user is looking at owns the shell's prompts (elevation,
+  // the security zone, SmartScreen): with another owner Windows does not
+  // raise them but only flashes them in the task bar.
+  HWND ownerWindow = reinterpret_cast<HWND>(owner);
+  if (!ownerWindow || !IsWindow(ownerWindow)) ownerWindow = GetActiveWindow();
   const HINSTANCE result =
-      shellExecute(GetDesktopWindow(), ToAnsi(verb).c_str(), ToAnsi(file).c_str(),
+      shellExecute(ownerWindow, ToAnsi(verb).c_str(), ToAnsi(file).c_str(),
                    parameters ? params.c_str() : nullptr, ToAnsi(directory).c_str(), show);
   shellResult = reinterpret_cast<std::intptr_t>(result);
   return StatusFromShellResult(shellResult);

@@ -2,6 +2,9 @@
 // messages: the doubles against the real services.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 #include "requirements/modCheck.h"
 #include "tests/contract/env.h"
 
@@ -180,8 +183,8 @@ TEST(MessagesContract, SystemTextsExist) {
   for (long code : {2L, 3L, 5L, 110L}) EXPECT_FALSE(messages.Describe(code).empty()) << code;
 }
 
-// The system's SHA-256, read in pieces: the standard's test vectors, one of
-// them many pieces long.
+// The system's SHA-256, read in pieces through a held file: the standard's
+// test vectors, one of them many pieces long.
 TEST_F(FilesContract, Sha256OfAFile) {
   if (!env.RealSystem()) GTEST_SKIP() << "the double stands in for the digest";
   struct Case {
@@ -193,12 +196,51 @@ TEST_F(FilesContract, Sha256OfAFile) {
   };
   for (const Case& c : cases) {
     env.MakeFile(dir + "\\installer.exe", c.bytes);
-    platform::Sha256Digest digest{};
-    ASSERT_EQ(env.os().hasher->Sha256(dir + "\\installer.exe", digest), platform::kOk);
-    EXPECT_EQ(modCheck::Sha256Text(digest), c.digest);
+    const modCheck::PinCheck pin = modCheck::CheckPin(dir + "\\installer.exe", c.digest);
+    ASSERT_TRUE(pin.actual);
+    EXPECT_EQ(modCheck::Sha256Text(*pin.actual), c.digest);
+    EXPECT_TRUE(pin.matches);
   }
-  platform::Sha256Digest kept{};
-  EXPECT_EQ(env.os().hasher->Sha256(dir + "\\none.exe", kept), platform::kErrorFileNotFound);
+}
+
+// A held file is what it was when it was checked: no one can write, replace
+// or delete it until it is closed; only a regular file is held at all.
+TEST_F(FilesContract, HeldFilesCannotChange) {
+  auto& files = *env.os().files;
+  const std::string installer = dir + "\\Setup.exe";
+  env.MakeFile(installer, "MZ packaged");
+  env.MakeFolder(dir + "\\Folder.exe");
+  struct Case {
+    std::string path;
+    platform::Status status;
+    platform::FileKind kind;
+  };
+  std::vector<Case> cases = {
+      {installer, platform::kOk, platform::FileKind::Regular},
+      {dir + "\\Folder.exe", platform::kErrorNotAFile, platform::FileKind::Folder},
+      {dir + "\\none.exe", platform::kErrorFileNotFound, platform::FileKind::Regular},
+  };
+  if (env.RealSystem())
+    for (const std::string device : {dir + "\\COM1", dir + "\\nul.exe", dir + "\\CON",
+                                     std::string("\\\\.\\pipe\\preflect-none")})
+      cases.push_back({device, platform::kErrorNotAFile, platform::FileKind::Device});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::unique_ptr<platform::HeldFile> held;
+    platform::FileKind kind = platform::FileKind::Regular;
+    EXPECT_EQ(files.OpenHeld(c.path, held, kind), c.status);
+    EXPECT_EQ(kind, c.kind);
+    EXPECT_EQ(held != nullptr, c.status == platform::kOk);
+    if (!held) continue;
+    EXPECT_NE(files.WriteFile(c.path, "MZ swapped"), platform::kOk);
+    EXPECT_NE(files.DeleteFile(c.path), platform::kOk);
+    std::string bytes(64, '\0');
+    std::size_t got = 0;
+    ASSERT_EQ(held->Read(bytes.data(), bytes.size(), got), platform::kOk);
+    EXPECT_EQ(bytes.substr(0, got), "MZ packaged");
+    held.reset();
+    EXPECT_EQ(files.WriteFile(c.path, "MZ swapped"), platform::kOk) << "closed, it is free again";
+  }
 }
 
 }  // namespace

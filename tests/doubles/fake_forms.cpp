@@ -4,6 +4,11 @@
 
 namespace fakes {
 
+MessagePoints& Points() {
+  static MessagePoints points;
+  return points;
+}
+
 FakeFormWindow::FakeFormWindow(FakeFormHost& owner, platform::Form& shown,
                                platform::WindowHandle h)
     : host(owner), form(shown), handle(h) {}

@@ -13,6 +13,19 @@ namespace fakes {
 
 class FakeFormHost;
 
+// Every point where the program lets window messages run (DoEvents, a box,
+// the shell, a wait for background work), numbered from 1 since the FakeOs
+// was made, so that a test can act at each one in turn.
+struct MessagePoints {
+  int count = 0;
+  std::function<void(int point)> at;
+  void Reached() {
+    ++count;
+    if (at) at(count);
+  }
+};
+MessagePoints& Points();
+
 class FakeFormWindow : public platform::FormWindow {
  public:
   struct Change {
@@ -80,8 +93,11 @@ class FakeFormHost : public platform::FormHost {
 
   std::unique_ptr<platform::FormWindow> CreateWindowFor(platform::Form& form) override;
   platform::ScreenMetrics Screen() override { return screen; }
+  void Beep() override { ++beeps; }
+  int beeps = 0;
   void DoEvents() override {
     ++doEvents;
+    Points().Reached();
     // What waited in the queue: run once, like a message handled there.
     if (whileDoingEvents) std::exchange(whileDoingEvents, nullptr)();
   }

@@ -198,6 +198,7 @@ Status FakeFileSystem::WriteFile(const std::string& path, const std::string& byt
   if (Denied(key)) return platform::kErrorAccessDenied;
   const auto it = entries_.find(key);
   if (it != entries_.end() && it->second.folder) return platform::kErrorAccessDenied;
+  if (held_.count(key)) return platform::kErrorSharingViolation;
   Entry e;
   e.path = path;
   e.bytes = bytes;
@@ -211,9 +212,58 @@ Status FakeFileSystem::DeleteFile(const std::string& path) {
   const auto it = entries_.find(key);
   if (it == entries_.end() || it->second.folder) return platform::kErrorFileNotFound;
   if (Denied(key)) return platform::kErrorAccessDenied;
+  if (held_.count(key)) return platform::kErrorSharingViolation;
   ++changes_;
   if (!sticky_.count(ParentKey(key))) entries_.erase(it);
   return platform::kOk;
+}
+
+// Reads the entry's bytes as they are: no one can change them meanwhile.
+class FakeHeldFile : public platform::HeldFile {
+ public:
+  FakeHeldFile(FakeFileSystem& files, std::string key) : files_(files), key_(std::move(key)) {
+    files_.held_.insert(key_);
+  }
+  ~FakeHeldFile() override { files_.held_.erase(files_.held_.find(key_)); }
+  Status Read(char* buffer, std::size_t size, std::size_t& got) override {
+    const std::string& bytes = files_.entries_.at(key_).bytes;
+    got = std::min(size, bytes.size() - at_);
+    std::memcpy(buffer, bytes.data() + at_, got);
+    at_ += got;
+    return platform::kOk;
+  }
+
+ private:
+  FakeFileSystem& files_;
+  std::string key_;
+  std::size_t at_ = 0;
+};
+
+void FakeFileSystem::AddDevice(const std::string& path) {
+  AddFile(path);
+  entries_[Key(path)].device = true;
+}
+
+Status FakeFileSystem::OpenHeld(const std::string& path, std::unique_ptr<platform::HeldFile>& file,
+                                platform::FileKind& kind) {
+  kind = platform::FileKind::Regular;
+  const Entry* e = Find(path);
+  if (!e || path.find_first_of("*?") != std::string::npos) return platform::kErrorFileNotFound;
+  if (e->folder || e->device) {
+    kind = e->folder ? platform::FileKind::Folder : platform::FileKind::Device;
+    return platform::kErrorNotAFile;
+  }
+  if (e->locked) return platform::kErrorAccessDenied;
+  file = std::make_unique<FakeHeldFile>(*this, Key(path));
+  return platform::kOk;
+}
+
+bool FakeFileSystem::MayBlock(const std::string& path) {
+  const std::string key = Key(path);
+  if (key.rfind("\\\\", 0) == 0) return true;
+  for (const std::string& folder : slow_)
+    if (key == folder || key.rfind(folder + "\\", 0) == 0) return true;
+  return false;
 }
 
 // ---- registry ----------------------------------------------------------
@@ -423,8 +473,10 @@ std::optional<platform::FixedFileInfo> FakeVersions::QueryFixed(
 
 Status FakeShell::Execute(const std::string& verb, const std::string& file,
                           const std::optional<std::string>& parameters,
-                          const std::string& directory, int show, std::intptr_t& shellResult) {
-  calls.push_back({verb, file, parameters, directory, show});
+                          const std::string& directory, int show, platform::WindowHandle owner,
+                          std::intptr_t& shellResult) {
+  calls.push_back({verb, file, parameters, directory, show, owner});
+  Points().Reached();
   if (whileOpening) std::exchange(whileOpening, nullptr)();
   shellResult = result;
   return result > 32 ? platform::kOk : static_cast<Status>(result);
@@ -433,6 +485,7 @@ Status FakeShell::Execute(const std::string& verb, const std::string& file,
 int FakeMessageBoxes::Show(const std::string& text, const std::string& title,
                            std::uint32_t style) {
   shown.push_back({text, title, style});
+  Points().Reached();
   if (whileShown) {
     const auto act = std::move(whileShown);
     whileShown = nullptr;
@@ -456,13 +509,43 @@ std::string FakeSystemMessages::Describe(Status status) {
 
 // ---- hashes -------------------------------------------------------------
 
-Status FakeHasher::Sha256(const std::string& path, platform::Sha256Digest& digest) {
+namespace {
+
+// Not SHA-256: the same bytes give the same digest and other bytes another.
+platform::Sha256Digest StandInDigest(const std::string& bytes) {
+  platform::Sha256Digest digest{};
+  for (std::size_t i = 0; i < digest.size(); ++i)
+    digest[i] = static_cast<std::uint8_t>(std::hash<std::string>{}(std::to_string(i) + bytes));
+  return digest;
+}
+
+class StandInSha256 : public platform::Sha256State {
+ public:
+  Status Update(const char* bytes, std::size_t size) override {
+    bytes_.append(bytes, size);
+    return platform::kOk;
+  }
+  Status Finish(platform::Sha256Digest& digest) override {
+    digest = StandInDigest(bytes_);
+    return platform::kOk;
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+Status FakeHasher::NewSha256(std::unique_ptr<platform::Sha256State>& state) {
   ++calls;
+  state = std::make_unique<StandInSha256>();
+  return platform::kOk;
+}
+
+Status FakeHasher::Sha256(const std::string& path, platform::Sha256Digest& digest) {
   const FakeFileSystem::Entry* e = files_.Find(path);
   if (!e || e->folder) return platform::kErrorFileNotFound;
-  if (e->locked) return platform::kErrorAccessDenied;
-  for (std::size_t i = 0; i < digest.size(); ++i)
-    digest[i] = static_cast<std::uint8_t>(std::hash<std::string>{}(std::to_string(i) + e->bytes));
+  digest = StandInDigest(e->bytes);
   return platform::kOk;
 }
 
@@ -507,7 +590,9 @@ FakeOs::FakeOs() : previous_(platform::Os()) {
   s.clipboard = &clipboard;
   s.wow64 = &wow64;
   s.hasher = &hasher;
+  s.background = &background;
   platform::Install(s);
+  Points() = {};
   files.AddFolder(app.folder);
 }
 

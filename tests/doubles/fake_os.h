@@ -28,6 +28,7 @@ class FakeFileSystem : public platform::FileSystem {
     bool hidden = false;
     bool system = false;
     bool locked = false;  // cannot be opened for reading
+    bool device = false;  // a device or pipe by that name
     std::string bytes;
     // 0: seen from both sides of 64-bit Windows; 64: only with file-system
     // redirection off (the 64-bit system folder); 32: only with it on.
@@ -44,6 +45,12 @@ class FakeFileSystem : public platform::FileSystem {
   bool native = false;
   // The file can no longer be opened for reading (in use, no access).
   void Lock(const std::string& path);
+  // A device or pipe at `path` (COM1, \\.\pipe\x).
+  void AddDevice(const std::string& path);
+  // Calls on paths below `folder` may hold their caller (a network share).
+  void MarkSlow(const std::string& folder) { slow_.insert(Key(folder)); }
+  // Whether someone holds the file open (OpenHeld).
+  bool Held(const std::string& path) const { return held_.count(Key(path)) != 0; }
   // Changes below `folder` fail with access denied.
   void DenyWrites(const std::string& folder) { denied_.insert(Key(folder)); }
   // Searches below `folder` cannot look: `status` says why (access denied,
@@ -64,6 +71,9 @@ class FakeFileSystem : public platform::FileSystem {
   Status CreateFolder(const std::string& path) override;
   Status WriteFile(const std::string& path, const std::string& bytes) override;
   Status DeleteFile(const std::string& path) override;
+  Status OpenHeld(const std::string& path, std::unique_ptr<platform::HeldFile>& file,
+                  platform::FileKind& kind) override;
+  bool MayBlock(const std::string& path) override;
 
   static std::string Key(const std::string& path);
 
@@ -75,7 +85,10 @@ class FakeFileSystem : public platform::FileSystem {
   std::set<std::string> denied_;
   std::set<std::string> sticky_;
   std::map<std::string, Status> unsearchable_;
+  std::set<std::string> slow_;
+  std::multiset<std::string> held_;
   int changes_ = 0;
+  friend class FakeHeldFile;
 };
 
 class FakeRegistry : public platform::Registry {
@@ -179,6 +192,7 @@ class FakeShell : public platform::Shell {
     std::optional<std::string> parameters;
     std::string directory;
     int show = 0;
+    platform::WindowHandle owner = 0;
   };
   std::vector<Call> calls;
   std::intptr_t result = 42;  // the shell's own answer
@@ -193,7 +207,7 @@ class FakeShell : public platform::Shell {
   }
   Status Execute(const std::string& verb, const std::string& file,
                  const std::optional<std::string>& parameters, const std::string& directory,
-                 int show, std::intptr_t& shellResult) override;
+                 int show, platform::WindowHandle owner, std::intptr_t& shellResult) override;
 };
 
 class FakeMessageBoxes : public platform::MessageBoxes {
@@ -286,11 +300,26 @@ class FakeWow64 : public platform::Wow64 {
 class FakeHasher : public platform::FileHasher {
  public:
   explicit FakeHasher(FakeFileSystem& files) : files_(files) {}
-  int calls = 0;
-  Status Sha256(const std::string& path, platform::Sha256Digest& digest) override;
+  int calls = 0;  // digests begun
+  Status NewSha256(std::unique_ptr<platform::Sha256State>& state) override;
+  // The digest of a file's bytes, for the pins tests write.
+  Status Sha256(const std::string& path, platform::Sha256Digest& digest);
 
  private:
   FakeFileSystem& files_;
+};
+
+// Work that would run on another thread runs here, after the messages that
+// waited meanwhile (a numbered point); given up when `wanted` then says no.
+class FakeBackground : public platform::Background {
+ public:
+  int runs = 0;
+  bool Run(std::function<void()> work, const std::function<bool()>& wanted) override {
+    ++runs;
+    Points().Reached();
+    work();
+    return wanted();
+  }
 };
 
 // Windows-1252, as Wine uses for a C or en_US locale, is the legacy code
@@ -335,6 +364,7 @@ class FakeOs {
   FakeClipboard clipboard;
   FakeWow64 wow64{files};
   FakeHasher hasher{files};
+  FakeBackground background;
 
   // A 32-bit program on 32-bit Windows, whatever the build: one registry
   // view, no file-system redirection.

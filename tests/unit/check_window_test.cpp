@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 #include "about/frmAbout.h"
 #include "checkwindow/DateStamp.h"
@@ -17,6 +18,7 @@
 
 namespace {
 
+using fakes::Points;
 using platform::Control;
 
 const std::string kFolder = "C:\\Program Files\\Zantrix\\Preflect";
@@ -408,7 +410,14 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
         Product("Pinned", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", pin) +
         Product("Swapped", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", other) +
         Product("Gone", false, "pkg", "%ZANTRIXDIR%\\Gone.exe", pin) +
-        Product("Web pin", false, "web", "http://www.zantrix.example/y", other));
+        Product("Web pin", false, "web", "http://www.zantrix.example/y", other) +
+        Product("Relative", false, "pkg", "Installers\\Setup.exe", pin) +
+        Product("Folder", false, "pkg", "%ZANTRIXDIR%\\Installers", pin) +
+        Product("Device", false, "pkg", "%ZANTRIXDIR%\\COM1") +
+        Product("Share", false, "pkg", "\\\\server\\share\\Setup.exe"));
+  os.files.AddFile(kFolder + "\\Installers\\Setup.exe", "MZ the vendor's installer");
+  os.files.AddDevice(kFolder + "\\COM1");
+  os.files.AddFile("\\\\server\\share\\Setup.exe", "MZ");
   form.Load();
   EXPECT_EQ(os.hasher.calls, 0) << "nothing is hashed before the user's Yes";
   struct Case {
@@ -438,6 +447,14 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
        "The installer \"C:\\Program Files\\Zantrix\\Preflect\\Gone.exe\" could not be read (File "
        "not found.), so it was not started."},
       {5, platform::kIdYes, nullptr, "http://www.zantrix.example/y"},
+      {6, platform::kIdYes, nullptr, "C:\\Program Files\\Zantrix\\Preflect\\Installers\\Setup.exe"},
+      {7, platform::kIdYes, nullptr, nullptr,
+       "The installer \"C:\\Program Files\\Zantrix\\Preflect\\Installers\" is a folder, not a "
+       "file, so it was not started."},
+      {8, platform::kIdYes, nullptr, nullptr,
+       "The installer \"C:\\Program Files\\Zantrix\\Preflect\\COM1\" is a device or a pipe, not "
+       "a file, so it was not started."},
+      {9, platform::kIdYes, nullptr, "\\\\server\\share\\Setup.exe"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
@@ -445,6 +462,11 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
     os.shell.calls.clear();
     os.messageBoxes.answers = {c.answer};
     Row("cmdAcquire", c.row).SetEnabled(true);
+    // Someone swaps the installer while the shell's prompt waits: the file
+    // checked is held, so the one started is still the one checked.
+    platform::Status swapped = platform::kOk;
+    const bool packaged = c.opened && std::string(c.opened).rfind("http", 0) != 0;
+    os.shell.whileOpening = [&] { swapped = os.files.WriteFile(c.opened, "MZ swapped"); };
     Click(Row("cmdAcquire", c.row));
     ASSERT_EQ(os.messageBoxes.shown.size(), c.refusal ? 2u : 1u);
     if (c.refusal) {
@@ -467,7 +489,10 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
     ASSERT_EQ(os.shell.calls.size(), 1u);
     EXPECT_EQ(os.shell.calls[0].file, c.opened);
     EXPECT_EQ(os.shell.calls[0].directory, kFolder);
+    EXPECT_EQ(os.shell.calls[0].owner, form.hWnd()) << "the prompts come up in front of it";
     EXPECT_FALSE(Row("cmdAcquire", c.row).Enabled());
+    if (packaged) EXPECT_EQ(swapped, platform::kErrorSharingViolation);
+    if (packaged) EXPECT_FALSE(os.files.Held(c.opened)) << "held past the shell";
   }
 }
 
@@ -590,6 +615,123 @@ TEST_F(CheckWindow, MessagesRunWhileTheSearchRuns) {
     EXPECT_EQ(Named("lblNote").Caption(),
               "Look below for the search results!  You are missing 20 required components.");
   }
+  modCheck::SetProgressTarget(nullptr);
+}
+
+// A close, the end of the session or a second click can come at every point
+// where the checker lets messages run: the search's steps, the boxes, the
+// shell, work away from the window. An ending leaves no form loaded and
+// starts, writes or asks nothing after it (AddressSanitizer catches any
+// touch of a control it unloaded); a second click changes nothing.
+TEST_F(CheckWindow, EndedOrClickedAtEveryPointWhereMessagesRun) {
+  os.files.AddFile(kFolder + "\\Setup.exe", "MZ the vendor's installer");
+  platform::Sha256Digest digest{};
+  os.hasher.Sha256(kFolder + "\\Setup.exe", digest);
+  os.files.AddFile("\\\\server\\share\\have.dll", "MZ");
+  const std::string onShare =
+      "<product name=\"Shared\"><fileEntry name=\"have.dll\" dir=\"\\\\server\\share\\\"/></product>";
+  enum class Action { Load, Acquire, Continue };
+  struct Scenario {
+    const char* name;
+    std::optional<std::string> specs;  // none: no requirements file
+    Action action;
+  };
+  const Scenario scenarios[] = {
+      {"a test, one product on a share", Product("A", true) + Product("B", false) + onShare,
+       Action::Load},
+      {"no requirements file, Yes to go on", std::nullopt, Action::Load},
+      {"Acquire a pinned installer",
+       Product("A", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", modCheck::Sha256Text(digest)),
+       Action::Acquire},
+      {"Continue", Product("A", true), Action::Continue},
+  };
+  enum class Meanwhile { CloseWindow, CloseDialog, EndSession, ClickAgain };
+  const std::string unset("unset\0", 6);
+  modCheck::SetProgressTarget(&DialogProgress());
+  os.clock.step = 50;  // the bar lets messages run at every step
+  struct Result {
+    std::size_t started, boxes;
+    std::string stamp;
+  };
+  const auto run = [&](const Scenario& sc, std::function<void(int)> at) {
+    for (platform::Form* f : platform::LoadedForms()) f->Unload();
+    os.files.DeleteFile(kFolder + "\\filespecs.xml");
+    if (sc.specs) Specs(*sc.specs);
+    os.registry.Put(platform::kHkeyCurrentUser, kStampKey, "syscheck", platform::kRegSz, unset);
+    os.messageBoxes.answers.clear();  // the first button: OK, Yes
+    os.messageBoxes.whileShown = nullptr;
+    os.shell.calls.clear();
+    os.messageBoxes.shown.clear();
+    if (sc.action != Action::Load) form.Load();
+    Points() = {};
+    Points().at = std::move(at);
+    if (sc.action == Action::Load) form.Load();
+    if (sc.action == Action::Acquire) Click(Row("cmdAcquire", 0));
+    if (sc.action == Action::Continue) Click(Named("cmdPerform"));
+    Points().at = nullptr;
+  };
+  const auto now = [&] {
+    return Result{os.shell.calls.size(), os.messageBoxes.shown.size(), Stamp()->bytes};
+  };
+  for (const Scenario& sc : scenarios) {
+    run(sc, nullptr);
+    const int points = Points().count;
+    const Result whole = now();
+    ASSERT_GE(points, 1) << sc.name;
+    for (Meanwhile how : {Meanwhile::CloseWindow, Meanwhile::CloseDialog, Meanwhile::EndSession,
+                          Meanwhile::ClickAgain})
+      for (int k = 1; k <= points; ++k) {
+        SCOPED_TRACE(std::string(sc.name) + ", point " + std::to_string(k) + ", meanwhile " +
+                     std::to_string(static_cast<int>(how)));
+        Result atEnd{};
+        const int beeps = os.forms.beeps;
+        run(sc, [&](int point) {
+          if (point != k) return;
+          atEnd = now();
+          if (how == Meanwhile::ClickAgain) return Click(Named("cmdPerform"));
+          if (how == Meanwhile::EndSession) {
+            form.OnSessionEnding();
+            return platform::Form::OnSessionEnded();
+          }
+          platform::Form& closed =
+              how == Meanwhile::CloseDialog && TheDialog().IsLoaded()
+                  ? static_cast<platform::Form&>(TheDialog())
+                  : form;
+          closed.OnCloseRequested(platform::kFormControlMenu);
+        });
+        if (how == Meanwhile::ClickAgain) {
+          EXPECT_EQ(os.forms.beeps, beeps + 1) << "a refused click is heard";
+          EXPECT_EQ(os.shell.calls.size(), whole.started);
+          EXPECT_EQ(Stamp()->bytes, whole.stamp);
+          continue;
+        }
+        EXPECT_TRUE(platform::LoadedForms().empty());
+        EXPECT_EQ(os.shell.calls.size(), atEnd.started) << "started after the end";
+        EXPECT_EQ(os.messageBoxes.shown.size(), atEnd.boxes) << "asked after the end";
+        EXPECT_EQ(Stamp()->bytes, atEnd.stamp) << "stamped after the end";
+      }
+  }
+  modCheck::SetProgressTarget(nullptr);
+}
+
+// Windows asks whether the session may end while a search runs: yes, and
+// the search stops; what it found so far is neither shown nor stamped, and
+// the window is shown as it was. The end itself unloads every form.
+TEST_F(CheckWindow, SessionEndingStopsTheSearch) {
+  std::string products;
+  for (int i = 0; i < 40; ++i) products += Product("P" + std::to_string(i), true);
+  Specs(products);
+  modCheck::SetProgressTarget(&DialogProgress());
+  os.clock.step = 50;
+  os.forms.whileDoingEvents = [&] { TheDialog().OnSessionEnding(); };
+  form.Load();
+  EXPECT_TRUE(form.Visible());
+  EXPECT_FALSE(TheDialog().IsLoaded());
+  EXPECT_EQ(Named("cmdPerform").Caption(), "Perform Test");
+  EXPECT_FALSE(Stamp());
+  platform::Form::OnSessionEnded();
+  EXPECT_TRUE(platform::LoadedForms().empty());
+  EXPECT_TRUE(os.shell.calls.empty());
   modCheck::SetProgressTarget(nullptr);
 }
 
