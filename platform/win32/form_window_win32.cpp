@@ -83,6 +83,10 @@ FormWin32::~FormWin32() {
   for (auto& bitmap : bitmaps_)
     if (bitmap.second) DeleteObject(bitmap.second);
   DeleteObject(backBrush_);
+  // A form unloaded inside a sent message (WM_ENDSESSION, a close sent by
+  // another program) leaves the message loop waiting for a posted one: this
+  // wakes it, so that it sees whether any form is left.
+  PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
 }
 
 FrameExtents FrameFor(DWORD style, DWORD exStyle, bool menu) {

@@ -469,4 +469,137 @@ TEST_F(CheckWindowGui, ClosedWhileTheProgressDialogIsShown) {
   EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
 }
 
+// A long check's requirements file: `rows` products, all found (the
+// comctl32 row) or all missing; reading it takes a moment of its own.
+std::string LongSpecs(int rows, bool found) {
+  std::string specs;
+  for (int i = 0; i < rows; ++i)
+    specs += found ? "<product name=\"Product " + std::to_string(i) +
+                         "\"><fileEntry name=\"comctl32.dll\" dir=\"%SYSTEMDIR%\\\"/></product>\r\n"
+                   : "<product name=\"Product " + std::to_string(i) + "\"><fileEntry name=\"none" +
+                         std::to_string(i % 500) + ".exe\" dir=\"%ZANTRIXDIR%\\\"/></product>\r\n";
+  return specs;
+}
+
+HWND ProgressDialog(DWORD pid) {
+  for (HWND w : gui::TopWindows(pid))
+    if (gui::Text(w) == "Search in progress...") return w;
+  return nullptr;
+}
+
+// "End task" (a close sent to the window, as the task manager sends it) on
+// the progress dialog at moments of a long check from its first tags to
+// its last checks: the checker ends within seconds, with status 0, no
+// window left, nothing started and nothing stamped.
+TEST_F(CheckWindowGui, EndTaskAtAnyMomentOfALongCheck) {
+  Specs(LongSpecs(32767, true));
+  for (const DWORD after : {0u, 400u, 1500u, 4000u, 9000u}) {
+    SCOPED_TRACE("closed " + std::to_string(after) + " ms into the check");
+    gui::Program preflect(stage + "\\Preflect.exe", stage);
+    HWND dialog = gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000);
+    ASSERT_NE(dialog, nullptr);
+    Sleep(after);
+    ASSERT_TRUE(ProgressDialog(preflect.pid())) << "the check ended before the close";
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    const DWORD closed = GetTickCount();
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(preflect.WaitExit(5000, &code)) << "still running 5 s after the close";
+    EXPECT_EQ(code, 0u) << "ended with status " << code;
+    EXPECT_LT(GetTickCount() - closed, 5000u);
+    EXPECT_TRUE(gui::TopWindows(preflect.pid(), false).empty());
+    EXPECT_EQ(Stamp(), "");
+  }
+  EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
+}
+
+// Logoff, shutdown or an installer's Restart Manager: every top-level
+// window gets WM_QUERYENDSESSION, then WM_ENDSESSION. Asked during a
+// search, the checker says yes and stops it (nothing is shown as found,
+// nothing stamped); after a search too; then the end unloads it, status 0.
+TEST_F(CheckWindowGui, WindowsEndsTheSession) {
+  const auto endSession = [](DWORD pid) {
+    DWORD_PTR yes = 1;
+    for (HWND w : gui::TopWindows(pid, false)) {
+      DWORD_PTR answer = 0;
+      SendMessageTimeoutA(w, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
+                          &answer);
+      yes = yes && answer;
+    }
+    return yes != 0;
+  };
+  const auto ended = [](DWORD pid) {
+    for (HWND w : gui::TopWindows(pid, false))
+      SendMessageTimeoutA(w, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000,
+                          nullptr);
+  };
+  for (const bool during : {true, false}) {
+    SCOPED_TRACE(during ? "during the search" : "after it");
+    // All found: a search that ran to its end would stamp the date.
+    Specs(during ? LongSpecs(32767, true) : kInstallerProduct);
+    gui::Program preflect(stage + "\\Preflect.exe", stage);
+    if (during) {
+      ASSERT_NE(gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000), nullptr);
+      Sleep(1000);
+    }
+    HWND window = during ? nullptr : WaitCheckWindow(preflect.pid());
+    EXPECT_TRUE(endSession(preflect.pid())) << "the checker held the session up";
+    if (during) {
+      window = WaitCheckWindow(preflect.pid());
+      ASSERT_NE(window, nullptr) << "the stopped test did not end";
+      EXPECT_TRUE(Find(Children(window), "Perform Test")) << "results of a stopped search";
+    }
+    ended(preflect.pid());
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(preflect.WaitExit(5000, &code)) << "still running after the end of the session";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(Stamp(), "");
+  }
+  EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
+  EXPECT_FALSE(gui::Exists(stage + "\\Installers\\FrameKit.ini"));
+}
+
+// A large pinned installer is hashed away from the window: it never goes
+// "Not Responding" meanwhile, and the one that differs is refused.
+TEST_F(CheckWindowGui, HashingALargeInstallerNeverHangs) {
+  const std::string big = stage + "\\Installers\\Big.exe";
+  {
+    const HANDLE file = CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;  // sparse: zeros on no disk
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+  }
+  Specs("<product name=\"Big Kit\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
+        "<remedy source=\"package\" location=\"%ZANTRIXDIR%\\Installers\\Big.exe\" sha256=\"" +
+        std::string(64, 'a') + "\"/></product>\r\n");
+  gui::Program preflect(stage + "\\Preflect.exe", stage);
+  HWND window = WaitCheckWindow(preflect.pid());
+  ASSERT_NE(window, nullptr);
+  const auto acquire = Visible(Children(window), "Acquire");
+  ASSERT_EQ(acquire.size(), 1u);
+  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
+  HWND question = WaitBox(preflect.pid());
+  ASSERT_NE(question, nullptr);
+  Answer(question, IDYES);
+  int polls = 0, hung = 0;
+  HWND refusal = nullptr;
+  for (const DWORD start = GetTickCount(); !refusal && GetTickCount() - start < 300000; ++polls) {
+    if (IsHungAppWindow(window)) ++hung;
+    HWND box = gui::FindMessageBox(preflect.pid());
+    if (box && box != question) refusal = box;
+    if (!refusal) Sleep(250);
+  }
+  ASSERT_NE(refusal, nullptr) << "no answer after " << polls / 4 << " s";
+  EXPECT_EQ(hung, 0) << "hung answers in " << polls << " polls";
+  EXPECT_EQ(gui::MessageBoxText(refusal),
+            "The installer \"" + big + "\" is damaged or is not the one packaged with your "
+            "installation, so it was not started.\r\nGet the installer again from where you got "
+            "the simulator, or reinstall the simulator.");
+  Answer(refusal, IDOK);
+  EXPECT_TRUE(preflect.Close(10000));
+  DeleteFileA(big.c_str());
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 #include "checkwindow/frmSystemCheck.h"
 #include "platform/forms.h"
 #include "platform/win32/forms_win32.h"
+#include "platform/win32/services_win32.h"
 #include "platform/win32/win32.h"
 #include "requirements/modCheck.h"
 #include "tests/gui/driver.h"
@@ -472,6 +473,67 @@ TEST_F(Real, AnErrorInAHandlerIsReportedAndEndsTheLoop) {
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_NE(boxes.texts[0].find("broken handler"), std::string::npos);
   platform::win32::InstallServices();
+}
+
+// The real file system, except that a search on a path of a share that
+// dropped holds its caller for ten seconds before it finds nothing.
+class BlockingShare : public platform::win32::WinFileSystem {
+ public:
+  using platform::FileSystem::FindFirst;
+  LONG searches = 0;
+  bool MayBlock(const std::string& path) override { return Dropped(path) || WinFileSystem::MayBlock(path); }
+  std::optional<std::string> FindFirst(const std::string& pattern, platform::EntryKinds kinds,
+                                       platform::Status& failure) override {
+    if (!Dropped(pattern)) return WinFileSystem::FindFirst(pattern, kinds, failure);
+    InterlockedIncrement(&searches);
+    Sleep(10000);
+    failure = platform::kErrorBadNetPath;
+    return std::nullopt;
+  }
+
+ private:
+  static bool Dropped(const std::string& path) { return path.find("\\dropped\\") != std::string::npos; }
+};
+
+// A check whose one file search blocks for ten seconds never leaves the
+// progress dialog "Not Responding": the search runs away from the window's
+// thread, which keeps looking at its messages, and the row says why.
+TEST_F(Real, AFileSearchThatBlocksNeverHangsTheWindow) {
+  BlockingShare share;
+  platform::Services services = platform::Os();
+  services.files = &share;
+  platform::Install(services);
+  const std::string stage = gui::MakeStage("blocking");
+  gui::WriteText(stage + "\\filespecs.xml",
+                 "<product name=\"On a share\"><fileEntry name=\"tool.dll\" "
+                 "dir=\"\\\\server\\dropped\\\"/></product>");
+  modCheck::ProgramFolder = stage + "\\";
+  struct Poll {
+    volatile LONG done = 0, polls = 0, hung = 0;
+    static DWORD WINAPI Run(void* self) {
+      auto* p = static_cast<Poll*>(self);
+      while (!p->done) {
+        if (HWND dialog = FindWindowA(platform::win32::kFormClass, "Search in progress..."))
+          if (IsHungAppWindow(dialog)) InterlockedIncrement(&p->hung);
+        InterlockedIncrement(&p->polls);
+        Sleep(250);
+      }
+      return 0;
+    }
+  } poll;
+  const HANDLE poller = CreateThread(nullptr, 0, &Poll::Run, &poll, 0, nullptr);
+  const DWORD start = GetTickCount();
+  TheSystemCheck().Load();
+  const DWORD took = GetTickCount() - start;
+  InterlockedExchange(&poll.done, 1);
+  WaitForSingleObject(poller, INFINITE);
+  CloseHandle(poller);
+  gui::RemoveTree(stage);
+  platform::win32::InstallServices();
+  EXPECT_GE(took, 9000u) << "the search did not block";
+  EXPECT_EQ(share.searches, 1) << "one search, one test";
+  EXPECT_EQ(poll.hung, 0) << "hung answers in " << poll.polls << " polls";
+  EXPECT_NE(TheSystemCheck().Report().find("network"), std::string::npos) << TheSystemCheck().Report();
 }
 
 // The system's colours while it lives, given with SetSysColors, which

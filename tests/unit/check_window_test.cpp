@@ -491,8 +491,10 @@ TEST_F(CheckWindow, AcquireAsksByRemedyKind) {
     EXPECT_EQ(os.shell.calls[0].directory, kFolder);
     EXPECT_EQ(os.shell.calls[0].owner, form.hWnd()) << "the prompts come up in front of it";
     EXPECT_FALSE(Row("cmdAcquire", c.row).Enabled());
-    if (packaged) EXPECT_EQ(swapped, platform::kErrorSharingViolation);
-    if (packaged) EXPECT_FALSE(os.files.Held(c.opened)) << "held past the shell";
+    if (packaged) {
+      EXPECT_EQ(swapped, platform::kErrorSharingViolation);
+      EXPECT_FALSE(os.files.Held(c.opened)) << "held past the shell";
+    }
   }
 }
 
