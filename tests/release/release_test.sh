@@ -38,7 +38,7 @@ tree="$out/tree"
 mkdir -p "$tree"
 tar -C "$ROOT" --exclude=./build --exclude=./.git -cf - . | tar -C "$tree" -xf -
 git -C "$tree" init -q -b main && git -C "$tree" add -A &&
-  git -C "$tree" -c user.name=Test -c user.email=test@zantrix.example commit -q -m "The tree under test"
+  git -C "$tree" -c user.name=Test -c user.email=test@zantrix.example -c commit.gpgsign=false commit -q -m "The tree under test"
 cd "$out"
 # A test CA; under it a code-signing key that SoftHSM2 holds, and a time-stamp
 # authority: openssl ts behind a few lines of HTTP.
