@@ -9,6 +9,8 @@
 
 using platform::ControlKind;
 using platform::FitSteps;
+using platform::Format;
+using platform::T;
 
 namespace {
 
@@ -49,17 +51,23 @@ std::string HexByte(unsigned char byte) {
 
 }  // namespace
 
-const char* const frmAbout::kLicenceNotice =
+const char* const frmAbout::kLicenceNotice = N_(
     "This program is licensed, not sold, for use under the terms of its licence agreement. It "
     "is protected by copyright law and international treaties: copying or distributing it, or "
-    "any part of it, without permission is not allowed.";
+    "any part of it, without permission is not allowed.");
 const char* const frmAbout::kCopyright =
-    "Copyright \xC2\xA9 2026 Zantrix Software. All rights reserved.";
-const char* const frmAbout::kIconToolTip = "Double Click here to visit Zantrixweb\xC2\xAE";
+    N_("Copyright \xC2\xA9 2026 Zantrix Software. All rights reserved.");
+const char* const frmAbout::kIconToolTip = N_("Double Click here to visit Zantrixweb\xC2\xAE");
 const char* const frmAbout::kHomePageQuestion =
-    "Would you like to visit the Zantrix Software website?";
-const char* const frmAbout::kHomePageCaption = "Visit Zantrixweb\xC2\xAE";
-const char* const frmAbout::kSysInfoUnavailable = "System Information Is Unavailable At This Time";
+    N_("Would you like to visit the Zantrix Software website?");
+const char* const frmAbout::kHomePageCaption = N_("Visit Zantrixweb\xC2\xAE");
+const char* const frmAbout::kSysInfoUnavailable =
+    N_("System Information Is Unavailable At This Time");
+// What the version resource says the program is, shown in the box: here so
+// that it is translated.
+const char* const frmAbout::kDescription =
+    N_("The Zantrix Preflect checks for the required files needed to run the products it is "
+       "packaged with.");
 const char* const frmAbout::kSysInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 const char* const frmAbout::kSysInfoFolderKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
 
@@ -90,7 +98,7 @@ void frmAbout::Build() {
 
   // In tab order.
   cmdOK = &AddControl(ControlKind::Button, "cmdOK");
-  cmdOK->SetCaption("OK");
+  cmdOK->SetCaption(T("OK"));
   cmdOK->Move(6240, 120, 1260, 345);
   cmdOK->SetDefault(true);
   cmdOK->SetCancel(true);
@@ -102,7 +110,7 @@ void frmAbout::Build() {
   picIcon->OnDblClick([this](int) { picIcon_DblClick(); });
 
   cmdSysInfo = &AddControl(ControlKind::Button, "cmdSysInfo");
-  cmdSysInfo->SetCaption("&System Info...");
+  cmdSysInfo->SetCaption(T("&System Info..."));
   cmdSysInfo->Move(6225, 555, 1245, 345);
   cmdSysInfo->OnClick([this](int) { cmdSysInfo_Click(); });
 
@@ -121,7 +129,7 @@ void frmAbout::Build() {
   lblVersion->SetCaption("Version");
   lblCopy = &DesignLabel(AddControl(ControlKind::Label, "lblCopy"), TextFont(), 1680, 3480,
                          4935, 255);
-  lblCopy->SetCaption(kCopyright);
+  lblCopy->SetCaption(T(kCopyright));
   // Moved up at load, it lies across the vertical rules: it hides them.
   lblCopy->SetBackStyle(platform::BackStyle::Opaque);
   lblCopy->SetBackColor(platform::kColorWindow);
@@ -150,22 +158,24 @@ void frmAbout::Form_Load() {
 
   const std::string title = os.app->Title();
   const platform::AppVersion version = os.app->Version();
-  SetCaption("About " + title);
-  lblVersion->SetCaption("Version " + std::to_string(version.major) + "." +
-                         std::to_string(version.minor) + " Build " +
-                         std::to_string(version.revision));
+  // TRANSLATORS: %1 is the program's title.
+  SetCaption(Format(T("About %1"), {title}));
+  // TRANSLATORS: %1.%2 is the version, %3 the build.
+  lblVersion->SetCaption(Format(T("Version %1.%2 Build %3"),
+                                {std::to_string(version.major), std::to_string(version.minor),
+                                 std::to_string(version.revision)}));
   lblTitle->SetCaption(title);
-  lblDescription->SetCaption(os.app->FileDescription());
+  lblDescription->SetCaption(T(os.app->FileDescription()));
 
   (*Line1)[0].SetLineY(Bottom(*lblDescription) + 15);
   (*Line1)[1].SetLineY((*Line1)[0].Y1() + 15);
 
   lblDisclaimer->SetTop((*Line1)[1].Y1() + 25);
   lblDisclaimer->SetFontSize(8);
-  lblDisclaimer->SetCaption(kLicenceNotice);
+  lblDisclaimer->SetCaption(T(kLicenceNotice));
   lblDisclaimer->SetHeight(1650);
 
-  picIcon->SetToolTipText(kIconToolTip);
+  picIcon->SetToolTipText(T(kIconToolTip));
 
   // The client width as it is now, before the width fit below.
   const double rule = Bottom(*picIcon) + 25;
@@ -198,7 +208,7 @@ void frmAbout::picIcon_DblClick() {
   const platform::HandlerGuard guard(*this);
   if (guard.Refused()) return;
   const platform::Services& os = platform::Os();
-  const int answer = os.messageBoxes->Show(kHomePageQuestion, kHomePageCaption,
+  const int answer = os.messageBoxes->Show(T(kHomePageQuestion), T(kHomePageCaption),
                                            platform::kMbYesNo | platform::kMbIconQuestion);
   if (answer != platform::kIdYes || guard.FormGone()) return;
   // Not reported when it fails: there is nothing the user could do about it.
@@ -231,7 +241,7 @@ void frmAbout::StartSysInfo() {
   } catch (const std::exception&) {
     started = false;
   }
-  if (!started) os.messageBoxes->Show(kSysInfoUnavailable, os.app->Title(), platform::kMbOk);
+  if (!started) os.messageBoxes->Show(T(kSysInfoUnavailable), os.app->Title(), platform::kMbOk);
 }
 
 bool frmAbout::GetKeyValue(std::int32_t KeyRoot, const std::string& KeyName,

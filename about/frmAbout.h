@@ -35,6 +35,7 @@ class frmAbout : public platform::Form {
   static const char* const kHomePageQuestion;
   static const char* const kHomePageCaption;
   static const char* const kSysInfoUnavailable;
+  static const char* const kDescription;
 
   // Where the system information tool is registered.
   static const char* const kSysInfoKey;         // value "PATH": the program

@@ -12,22 +12,27 @@ namespace {
 
 const char* const kSimulator = "Zantrix_Quillon.exe";
 
+// Why an installer is not started, for the user.
 std::string Refusal(const std::string& location, const modCheck::PinCheck& pin, bool pinned) {
-  const std::string file = "The installer \"" + location + "\" ";
+  using platform::T;
   std::string why;
   if (pin.kind == platform::FileKind::Folder)
-    why = "is a folder, not a file";
+    // TRANSLATORS: %1 is the installer's path, in these refusals too.
+    why = T("The installer \"%1\" is a folder, not a file, so it was not started.");
   else if (pin.kind == platform::FileKind::Device)
-    why = "is a device or a pipe, not a file";
+    why = T("The installer \"%1\" is a device or a pipe, not a file, so it was not started.");
   else if (pinned && !pin.valid)
-    why = "cannot be checked: the installation's list of requirements gives no valid SHA-256 "
-          "for it";
+    why = T("The installer \"%1\" cannot be checked: the installation's list of requirements "
+            "gives no valid SHA-256 for it, so it was not started.");
   else if (pin.status != platform::kOk)
-    why = "could not be read (" + platform::StatusText(pin.status) + ")";
+    // TRANSLATORS: %2 is the system's reason.
+    why = T("The installer \"%1\" could not be read (%2), so it was not started.");
   else
-    why = "is damaged or is not the one packaged with your installation";
-  return file + why + ", so it was not started.\r\nGet the installer again from where you got "
-                      "the simulator, or reinstall the simulator.";
+    why = T("The installer \"%1\" is damaged or is not the one packaged with your "
+            "installation, so it was not started.");
+  return platform::Format(why, {location, platform::StatusText(pin.status)}) + "\r\n" +
+         T("Get the installer again from where you got the simulator, or reinstall the "
+           "simulator.");
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ frmDialog& TheDialog() {
 frmDialog::frmDialog() : Form("frmDialog") {}
 
 void frmDialog::Build() {
-  SetCaption("Search in progress...");
+  SetCaption(platform::T("Search in progress..."));
   SetBorderStyle(platform::FormBorder::FixedToolWindow);
   SetControlBox(false);
   SetMinButton(false);
@@ -58,7 +58,7 @@ void frmDialog::Build() {
   lblBlue->Move(120, 480, 1215, 255);
 
   Label1 = &AddControl(ControlKind::Label, "Label1");
-  Label1->SetCaption("Please wait while the Preflect is searching...");
+  Label1->SetCaption(platform::T("Please wait while the Preflect is searching..."));
   Label1->SetBackStyle(platform::BackStyle::Transparent);
   Label1->Move(720, 120, 4935, 255);
 

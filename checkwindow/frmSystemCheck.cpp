@@ -14,6 +14,8 @@
 
 using platform::ControlKind;
 using platform::FitSteps;
+using platform::Format;
+using platform::T;
 
 namespace {
 
@@ -43,19 +45,19 @@ void OnWindowColour(platform::Control& label) {
 
 }  // namespace
 
-const char* const frmSystemCheck::kMissingFileQuestion =
+const char* const frmSystemCheck::kMissingFileQuestion = N_(
     "The source file for the preflect is missing or corrupt, which could leave the software "
     "inoperable.  You can choose to continue, but the sofware may not function properly. Would "
-    "you like to continue loading the program?";
+    "you like to continue loading the program?");
 
 const char* const frmSystemCheck::kCopyHint =
-    "Press Ctrl+C to copy a report of this check, to paste into a mail to support.";
+    N_("Press Ctrl+C to copy a report of this check, to paste into a mail to support.");
 
-const char* const frmSystemCheck::kAccessProblem =
+const char* const frmSystemCheck::kAccessProblem = N_(
     "Problems occured whilst inspecting the system for the necessary required components, you "
     "may not have a high enough access level on this account to run this program.  Please "
     "switch to an administrative account, by either you logging in as one, or by requesting an "
-    "administrator for assistance.";
+    "administrator for assistance.");
 
 frmSystemCheck::frmSystemCheck() : Form("frmSystemCheck") {}
 
@@ -79,8 +81,8 @@ void frmSystemCheck::Build() {
   SetStartUpPosition(platform::StartUpPosition::Manual);
   SetKeyPreview(true);  // Ctrl+C, wherever the focus is
 
-  AddMenu("mnuHelp", "&Help");
-  platform::Control& about = AddMenu("mnuHelp_About", "&About", "mnuHelp");
+  AddMenu("mnuHelp", T("&Help"));
+  platform::Control& about = AddMenu("mnuHelp_About", T("&About"), "mnuHelp");
   about.OnClick([this](int) { mnuHelp_About_Click(); });
 
   Shape1 = &AddControl(ControlKind::Shape, "Shape1");
@@ -92,9 +94,9 @@ void frmSystemCheck::Build() {
   Label1->Move(120, 70, 5835, 735);
   OnWindowColour(*Label1);
   Label1->SetCaption(
-      "When you have completed all the necessary updates, you will be given the option to "
-      "continue.  This continue button, once clicked, will launch the simulator.");
-  Label1->SetToolTipText(kCopyHint);
+      T("When you have completed all the necessary updates, you will be given the option to "
+        "continue.  This continue button, once clicked, will launch the simulator."));
+  Label1->SetToolTipText(T(kCopyHint));
 
   Line6 = &AddControl(ControlKind::Line, "Line6");
   Line5 = &AddControl(ControlKind::Line, "Line5");
@@ -103,7 +105,7 @@ void frmSystemCheck::Build() {
   lblNote = &AddControl(ControlKind::Label, "lblNote");
   lblNote->Move(120, 960, 5895, 495);
   OnWindowColour(*lblNote);
-  lblNote->SetCaption("Look below for the search results!");
+  lblNote->SetCaption(T("Look below for the search results!"));
 
   imgValid = &AddControlArray(ControlKind::Image, "imgValid");
   platform::Control& missingIcon = (*imgValid)[0];
@@ -117,11 +119,11 @@ void frmSystemCheck::Build() {
   Label2 = &AddControl(ControlKind::Label, "Label2");
   Label2->Move(1320, 1530, 1335, 255);
   OnWindowColour(*Label2);
-  Label2->SetCaption("- file(s) found");
+  Label2->SetCaption(T("- file(s) found"));
   Label3 = &AddControl(ControlKind::Label, "Label3");
   Label3->Move(3720, 1530, 1455, 255);
   OnWindowColour(*Label3);
-  Label3->SetCaption("- file(s) missing");
+  Label3->SetCaption(T("- file(s) missing"));
 
   Line1 = &AddControl(ControlKind::Line, "Line1");
   Line2 = &AddControl(ControlKind::Line, "Line2");
@@ -144,7 +146,7 @@ void frmSystemCheck::Build() {
   cmdAcquire = &AddControlArray(ControlKind::Button, "cmdAcquire");
   platform::Control& acquire0 = (*cmdAcquire)[0];
   acquire0.Move(4560, 2160, 1215, 495);
-  acquire0.SetCaption("Acquire");
+  acquire0.SetCaption(T("Acquire"));
   acquire0.SetVisible(false);
   acquire0.OnClick([this](int index) { cmdAcquire_Click(index); });
   acquire0.SetTabIndex(kFirstRowTab);
@@ -155,7 +157,7 @@ void frmSystemCheck::Build() {
 
   cmdPerform = &AddControl(ControlKind::Button, "cmdPerform");
   cmdPerform->Move(2640, 3000, 975, 615);
-  cmdPerform->SetCaption("Perform Retest");
+  cmdPerform->SetCaption(T("Perform Retest"));
   cmdPerform->OnClick([this](int) { cmdPerform_Click(); });
   cmdPerform->SetTabIndex(kMainButtonTab);
 
@@ -175,7 +177,7 @@ void frmSystemCheck::Form_Load() {
   const platform::WindowHandle load = hWnd();
   SimulatorPath_ = shell_launch::FindSimulator([this, load] { return hWnd() == load; });
   if (hWnd() != load) return;
-  cmdPerform->SetCaption("Perform Test");
+  cmdPerform->SetCaption(T("Perform Test"));
   cmdPerform_Click();
 }
 
@@ -195,7 +197,8 @@ void frmSystemCheck::cmdPerform_Click() {
   // the shell asks something; once it is gone there is nothing left to do.
   const platform::HandlerGuard guard(*this);
   if (guard.Refused()) return;
-  if (platform::LowerCase(cmdPerform->Caption()) == "continue") {
+  // The caption is the window's state: "Continue" in the user's language.
+  if (platform::LowerCase(cmdPerform->Caption()) == platform::LowerCase(T("Continue"))) {
     StartSimulatorAndClose(guard);
     return;
   }
@@ -219,7 +222,8 @@ void frmSystemCheck::cmdPerform_Click() {
   const int read = modCheck::ReadRequirements();
   if (guard.FormGone()) return;
   if (read != 0) {
-    const int answer = os.messageBoxes->Show(kMissingFileQuestion, "Error", platform::kMbYesNo);
+    const int answer =
+        os.messageBoxes->Show(T(kMissingFileQuestion), T("Error"), platform::kMbYesNo);
     if (guard.FormGone()) return;
     if (answer == platform::kIdYes) {
       date_stamp::Write();
@@ -240,9 +244,10 @@ void frmSystemCheck::cmdPerform_Click() {
     return;
   }
   if (checked != 0) {
-    os.messageBoxes->Show(std::string(kAccessProblem) + "  Please e-mail " + kSupportAddress +
-                              " for further assistance.",
-                          "Error", platform::kMbOk | platform::kMbIconStop);
+    // TRANSLATORS: %1 is the support's e-mail address.
+    os.messageBoxes->Show(T(kAccessProblem) + "  " +
+                              Format(T("Please e-mail %1 for further assistance."), {kSupportAddress}),
+                          T("Error"), platform::kMbOk | platform::kMbIconStop);
     if (guard.FormGone()) return;
     ShowAsBefore();
     return;
@@ -273,11 +278,12 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   const modCheck::Requirement entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
   const std::string question =
       entry.RemedySource == "web"
-          ? "We need to go out to the internet to complete your request.  Your default web "
-            "browser will open and be directed to the Vendor's address so that you can acquire "
-            "the necessary files that you need.\r\nIs this ok?"
-          : "The file necessary has already been packaged with your installation.\r\nWould you "
-            "like to run it?";
+          ? T("We need to go out to the internet to complete your request.  Your default web "
+              "browser will open and be directed to the Vendor's address so that you can acquire "
+              "the necessary files that you need.") +
+                "\r\n" + T("Is this ok?")
+          : T("The file necessary has already been packaged with your installation.") + "\r\n" +
+                T("Would you like to run it?");
   auto& os = platform::Os();
   if (os.messageBoxes->Show(question, os.app->Title(),
                             platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes ||

@@ -9,13 +9,17 @@
 
 namespace {
 
+using platform::Format;
+using platform::T;
+
 // What Acquire will open, in words.
 std::string RemedyAction(const modCheck::Requirement& entry) {
   if (entry.RemedyLocation.empty())
-    return "Acquire has nothing to open: the remedy names no location.";
+    return T("Acquire has nothing to open: the remedy names no location.");
+  // TRANSLATORS: %1 is a web address or the path of an installer.
   if (entry.RemedySource == "web")
-    return "Acquire opens " + entry.RemedyLocation + " in your web browser.";
-  return "Acquire runs " + entry.RemedyLocation + ".";
+    return Format(T("Acquire opens %1 in your web browser."), {entry.RemedyLocation});
+  return Format(T("Acquire runs %1."), {entry.RemedyLocation});
 }
 
 }  // namespace
@@ -26,17 +30,22 @@ void frmSystemCheck::ExplainRow(int i) {
   (*lblDisplayName)[i].SetToolTipText(why);
   platform::Control& icon = (*imgCheck)[i];
   icon.SetToolTipText(why);
-  icon.SetAccessibleName((entry.Found ? "Found: " : "Missing: ") + entry.ProductName);
+  // TRANSLATORS: %1 is a product's name.
+  icon.SetAccessibleName(
+      Format(entry.Found ? T("Found: %1") : T("Missing: %1"), {entry.ProductName}));
   icon.SetAccessibleDescription(why);
   // Every row's button reads "Acquire": a screen reader says which product.
   platform::Control& acquire = (*cmdAcquire)[i];
-  acquire.SetAccessibleName("Acquire " + entry.ProductName);
+  // TRANSLATORS: a screen reader's name for a row's Acquire button; %1 is a product's name.
+  acquire.SetAccessibleName(Format(T("Acquire %1"), {entry.ProductName}));
   acquire.SetAccessibleDescription(why + "\r\n" + RemedyAction(entry));
-  acquire.SetToolTipText(why + "\r\n" + RemedyAction(entry) + "\r\n" + kCopyHint);
+  acquire.SetToolTipText(why + "\r\n" + RemedyAction(entry) + "\r\n" + T(kCopyHint));
   acquire.SetTabIndex(kFirstRowTab + i);
 }
 
 std::string frmSystemCheck::Report() const {
+  // For support, who read it in English whatever the user's language.
+  const platform::EnglishTexts english;
   const auto& os = platform::Os();
   const platform::AppVersion v = os.app->Version();
   std::string text = os.app->Title() + " " + std::to_string(v.major) + "." +

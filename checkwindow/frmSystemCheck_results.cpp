@@ -57,14 +57,20 @@ void frmSystemCheck::ShowResults() {
 
   const bool allFound = found == rows || modCheck::NamesNoProducts();
   if (!allFound) {
-    lblNote->SetCaption("Look below for the search results!  You are missing " +
-                        std::to_string(rows - found) + " required components.");
-    cmdPerform->SetCaption("Perform Retest");
+    const auto missing = static_cast<unsigned long>(rows - found);
+    lblNote->SetCaption(platform::Format(
+        // TRANSLATORS: %1 is the number of products missing.
+        platform::TN("Look below for the search results!  You are missing %1 required components.",
+                     "Look below for the search results!  You are missing %1 required components.",
+                     missing),
+        {std::to_string(missing)}));
+    cmdPerform->SetCaption(platform::T("Perform Retest"));
     if (!fits) ScrollRows(rows);
     return;
   }
-  Label1->SetCaption("All required components found.  Click continue to load the simulator.");
-  cmdPerform->SetCaption("Continue");
+  Label1->SetCaption(
+      platform::T("All required components found.  Click continue to load the simulator."));
+  cmdPerform->SetCaption(platform::T("Continue"));
   for (platform::Control* c : {Label2, Label3, lblNote, &(*imgValid)[0], &(*imgValid)[1], Line1,
                                Line2})
     c->SetVisible(false);

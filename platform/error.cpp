@@ -5,21 +5,24 @@
 
 #include "platform/services.h"
 #include "platform/text.h"
+#include "platform/texts.h"
 
 namespace platform {
 
 std::string DescribeFailure(const std::string& what, const std::string& path,
                             const std::string& reason) {
-  std::string text = what + " \"" + path + "\"";
+  std::string text = what.find("%1") != std::string::npos ? Format(what, {path})
+                                                          : what + " \"" + path + "\"";
   const std::string why = TrimLineEnd(reason);
-  if (!why.empty()) text += ": " + why;
+  // TRANSLATORS: %1 says what failed, %2 why (the system's words).
+  if (!why.empty()) text = Format(T("%1: %2"), {text, why});
   return text;
 }
 
 std::string StatusText(Status status) {
   const std::string text =
       TrimLineEnd(Os().messages ? Os().messages->Describe(status) : std::string());
-  return text.empty() ? "error " + std::to_string(status) : text;
+  return text.empty() ? Format(T("error %1"), {std::to_string(status)}) : text;
 }
 
 void ThrowIfFailed(Status status, const std::string& what, const std::string& path) {
@@ -36,11 +39,11 @@ Failure CurrentFailure() {
   } catch (const std::bad_alloc&) {
     std::string text = Os().messages ? TrimLineEnd(Os().messages->Describe(kErrorNotEnoughMemory))
                                      : std::string();
-    return {kErrorNotEnoughMemory, text.empty() ? "There is not enough memory." : text};
+    return {kErrorNotEnoughMemory, text.empty() ? T("There is not enough memory.") : text};
   } catch (const std::exception& e) {
     return {0, e.what()};
   } catch (...) {
-    return {0, "An unexpected error occurred."};
+    return {0, T("An unexpected error occurred.")};
   }
 }
 

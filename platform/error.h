@@ -46,7 +46,8 @@ class OsError : public std::runtime_error {
 };
 
 // `Could not create the folder "C:\x": Access denied.` - the one wording
-// every file failure uses: what failed, on which path, and why.
+// every file failure uses: what failed, on which path (%1 in `what`), and
+// why.
 std::string DescribeFailure(const std::string& what, const std::string& path,
                             const std::string& reason);
 

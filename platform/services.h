@@ -13,6 +13,7 @@
 #include "platform/hash.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/texts.h"
 #include "platform/version.h"
 #include "platform/windows.h"
 #include "platform/wow64.h"
@@ -38,6 +39,8 @@ struct Services {
   // None: work that may block runs where it is asked for (a console tool
   // has no window to keep answering).
   Background* background = nullptr;
+  // None: every text in English.
+  Catalogue* texts = nullptr;
 };
 
 // The installed services. Every member is set while the program runs.

@@ -2,6 +2,7 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "platform/texts.h"
 #include "requirements/modCheck.h"
 #include "requirements/reader.h"
 
@@ -23,52 +24,72 @@ std::string KeyPath(const RegistryEvidence& r) {
   return RootName(r.root) + (r.key.empty() ? "" : "\\" + r.key);
 }
 
+using platform::Format;
+using platform::T;
+
 // The key as the test read it: which view, when not the program's own.
 std::string KeyPathRead(const RegistryEvidence& r) {
-  return KeyPath(r) + (r.viewBits ? " (" + std::to_string(r.viewBits) + "-bit view)" : "");
+  // TRANSLATORS: %1 is a registry key, %2 a bitness (32 or 64).
+  return r.viewBits ? Format(T("%1 (%2-bit view)"), {KeyPath(r), std::to_string(r.viewBits)})
+                    : KeyPath(r);
 }
 
 // The attribute that would make the entry read the other side.
-std::string ViewFix(const std::string& written, int bits, const char* entry) {
+std::string ViewFix(const std::string& written, int bits, bool registry) {
   const std::string wanted = "view=\"" + std::to_string(bits) + "\"";
-  if (written.empty()) return "add " + wanted + " to the " + entry;
-  return "change view=\"" + written + "\" to " + wanted + " on the " + entry;
+  // TRANSLATORS: %1 is an attribute as it is written (view="64").
+  if (written.empty())
+    return Format(registry ? T("add %1 to the registry entry") : T("add %1 to the file entry"),
+                  {wanted});
+  // TRANSLATORS: %1 and %2 are attributes as they are written (view="32").
+  return Format(registry ? T("change %1 to %2 on the registry entry")
+                         : T("change %1 to %2 on the file entry"),
+                {"view=\"" + written + "\"", wanted});
 }
 
 std::string ValuePhrase(const RegistryEvidence& r) {
-  return r.valueName.empty() ? "default value" : "value " + Quoted(r.valueName);
+  // TRANSLATORS: %1 is a registry value's name, in quotes.
+  return r.valueName.empty() ? T("default value") : Format(T("value %1"), {Quoted(r.valueName)});
 }
 
 std::string Stored(const std::string& text, std::uint32_t type) {
   return Quoted(text) + " (" + TypeName(type) + ")";
 }
 
+std::string ErrorNumber(platform::Status status) {
+  return Format(T("error %1"), {std::to_string(status)});
+}
+
 // What the registry test saw, as the middle of a sentence.
+// TRANSLATORS: in these phrases %1 is a registry key, %2 a value ("default
+// value", value "Path"), %3 and %4 data as stored.
 std::string RegistrySentence(const RegistryEvidence& r) {
-  const std::string where = KeyPathRead(r) + ", " + ValuePhrase(r);
+  const std::string key = KeyPathRead(r), value = ValuePhrase(r);
   switch (r.outcome) {
     case RegistryOutcome::Read:
       if (r.match == DataMatch::Differs)
-        return where + " is " + Stored(r.text, r.type) + "; " + Quoted(r.expected) +
-               " is required (letter case counts)";
-      return where + " = " + Stored(r.text, r.type) +
-             (r.match == DataMatch::Equal ? ", as required" : "");
+        return Format(T("%1, %2 is %3; %4 is required (letter case counts)"),
+                      {key, value, Stored(r.text, r.type), Quoted(r.expected)});
+      return Format(r.match == DataMatch::Equal ? T("%1, %2 = %3, as required") : T("%1, %2 = %3"),
+                    {key, value, Stored(r.text, r.type)});
     case RegistryOutcome::InvalidRoot:
       if (r.root == 0)
-        return "the registry entry names no root that can be read (its \"root\" or \"type\" is "
-               "neither one of the names nor a number)";
-      return "the registry root " + std::to_string(r.root) +
-             " is not one of the five registry roots";
+        return T("the registry entry names no root that can be read (its \"root\" or \"type\" is "
+                 "neither one of the names nor a number)");
+      // TRANSLATORS: %1 is a number.
+      return Format(T("the registry root %1 is not one of the five registry roots"),
+                    {std::to_string(r.root)});
     case RegistryOutcome::NoKey:
-      return "the registry key " + KeyPathRead(r) + " does not exist";
+      return Format(T("the registry key %1 does not exist"), {key});
     case RegistryOutcome::NoValue:
-      return KeyPathRead(r) + " has no " + ValuePhrase(r);
+      return Format(T("%1 has no %2"), {key, value});
     case RegistryOutcome::AccessDenied:
-      return "access to the registry key " + KeyPathRead(r) + " was denied";
+      return Format(T("access to the registry key %1 was denied"), {key});
     case RegistryOutcome::OtherError: {
       const std::string why = platform::TrimLineEnd(r.statusText);
-      return where + " could not be read: " +
-             (why.empty() ? "error " + std::to_string(r.status) : why);
+      // TRANSLATORS: %3 is the system's reason.
+      return Format(T("%1, %2 could not be read: %3"),
+                    {key, value, why.empty() ? ErrorNumber(r.status) : why});
     }
   }
   return {};
@@ -82,59 +103,66 @@ bool HasWildcard(const std::string& path) {
 std::string SearchFailurePhrase(const FileEvidence& f) {
   switch (SearchFailureOf(f.searchFailure)) {
     case SearchFailure::AccessDenied:
-      return "access to its folder was denied";
+      return T("access to its folder was denied");
     case SearchFailure::NotReady:
-      return "the drive is not ready (there is no disk in it)";
+      return T("the drive is not ready (there is no disk in it)");
     case SearchFailure::NetworkPath:
-      return "the network path cannot be reached";
+      return T("the network path cannot be reached");
     case SearchFailure::None:
     case SearchFailure::Other:
       break;
   }
   const std::string why = platform::TrimLineEnd(f.searchFailureText);
-  return why.empty() ? "error " + std::to_string(f.searchFailure) : why;
+  return why.empty() ? ErrorNumber(f.searchFailure) : why;
 }
 
 // What the file test saw, as the middle of a sentence.
+// TRANSLATORS: in these phrases %1 is a file's path (or a name and the
+// pattern it matched), %2 a version or a reason.
 std::string FileSentence(const FileEvidence& f) {
-  const std::string path = f.path +
-                           (f.fromRegistry ? " (the path the registry value gave)" : "") +
-                           (f.viewBits ? " in the 64-bit file system" : "");
+  std::string path = f.path;
+  if (f.fromRegistry) path = Format(T("%1 (the path the registry value gave)"), {path});
+  if (f.viewBits) path = Format(T("%1 in the 64-bit file system"), {path});
   switch (f.presence) {
     case FilePresence::NoPath:
-      return f.fromRegistry ? "the registry value gave no path to look for"
-                            : "the file entry gives no path to look for";
+      return f.fromRegistry ? T("the registry value gave no path to look for")
+                            : T("the file entry gives no path to look for");
     case FilePresence::Absent:
       if (f.searchFailure != platform::kOk)
-        return path + " could not be looked for: " + SearchFailurePhrase(f);
-      return HasWildcard(f.path) ? "no file matches " + path : path + " does not exist";
+        return Format(T("%1 could not be looked for: %2"), {path, SearchFailurePhrase(f)});
+      return Format(HasWildcard(f.path) ? T("no file matches %1") : T("%1 does not exist"), {path});
     case FilePresence::HiddenOrSystem:
-      return path + " is a hidden or system file, and those do not count";
+      return Format(T("%1 is a hidden or system file, and those do not count"), {path});
     case FilePresence::Folder:
-      return path + " is a folder, not a file";
+      return Format(T("%1 is a folder, not a file"), {path});
     case FilePresence::Present:
       break;
   }
+  // TRANSLATORS: %1 is the name a search found, %2 the path with wildcards.
   const std::string name =
-      HasWildcard(f.path) ? f.matchedName + " (matching " + path + ")" : path;
-  const std::string has = name + " has version " + f.version;
+      HasWildcard(f.path) ? Format(T("%1 (matching %2)"), {f.matchedName, path}) : path;
   switch (f.outcome) {
     case VersionOutcome::NoneRequired:
-      return (f.hasVersion ? has : name + " is there") + "; no version is required";
+      return Format(f.hasVersion ? T("%1 has version %2; no version is required")
+                                 : T("%1 is there; no version is required"),
+                    {name, f.version});
     case VersionOutcome::Exact:
-      return has + ", as required";
+      return Format(T("%1 has version %2, as required"), {name, f.version});
     case VersionOutcome::AtLeast:
     case VersionOutcome::Older:
-      return has + "; " + f.required + " or later is needed";
+      // TRANSLATORS: %3 is the version required.
+      return Format(T("%1 has version %2; %3 or later is needed"), {name, f.version, f.required});
     case VersionOutcome::NoVersionInfo:
-      return name + " has no version information; " + f.required + " or later is needed";
+      return Format(T("%1 has no version information; %2 or later is needed"),
+                    {name, f.required});
     case VersionOutcome::RequiredNotNumbers:
-      return has + ", but the required version " + Quoted(f.required) +
-             " is not dotted numbers";
+      // TRANSLATORS: %3 is the version required, in quotes.
+      return Format(T("%1 has version %2, but the required version %3 is not dotted numbers"),
+                    {name, f.version, Quoted(f.required)});
     case VersionOutcome::NotLooked:
       break;
   }
-  return name + " is there";
+  return Format(T("%1 is there"), {name});
 }
 
 }  // namespace
@@ -156,34 +184,42 @@ const Evidence& EvidenceFor(std::size_t index) {
 }
 
 std::string Explain(const Evidence& e) {
-  const std::string verdict = e.found ? "Found: " : "Missing: ";
+  // TRANSLATORS: %1 is what the check saw.
+  const std::string verdict = e.found ? T("Found: %1.") : T("Missing: %1.");
   std::string text;
   switch (e.decider) {
     case Decider::Neither:
-      text = verdict + "this product names no registry value and no file.";
+      text = e.found ? T("Found: this product names no registry value and no file.")
+                     : T("Missing: this product names no registry value and no file.");
       break;
     case Decider::Registry:
-      text = verdict + RegistrySentence(e.registry) + ".";
+      text = Format(verdict, {RegistrySentence(e.registry)});
       break;
     case Decider::File:
-      text = verdict + FileSentence(e.file) + ".";
+      text = Format(verdict, {FileSentence(e.file)});
       if (e.registry.ran)
-        text += "\r\nRegistry: " + RegistrySentence(e.registry) + " (the file test decides).";
+        text += "\r\n" + Format(T("Registry: %1 (the file test decides)."),
+                                {RegistrySentence(e.registry)});
       break;
   }
   const RegistryEvidence& r = e.registry;
   if (r.ran && r.inOtherView)
-    text += "\r\n" + KeyPath(r) + ", " + ValuePhrase(r) + " exists only in the " +
-            std::to_string(r.otherViewBits) + "-bit registry (" + Stored(r.otherText, r.otherType) +
-            "); " + ViewFix(r.viewAttribute, r.otherViewBits, "registry entry") +
-            " to check it there.";
+    // TRANSLATORS: %1 is a registry key, %2 a value, %3 a bitness (32 or
+    // 64), %4 the data stored, %5 what to change in the file.
+    text += "\r\n" + Format(T("%1, %2 exists only in the %3-bit registry (%4); %5 to check it there."),
+                            {KeyPath(r), ValuePhrase(r), std::to_string(r.otherViewBits),
+                             Stored(r.otherText, r.otherType),
+                             ViewFix(r.viewAttribute, r.otherViewBits, true)});
   const FileEvidence& f = e.file;
+  // TRANSLATORS: %1 is a file's path, %2 what to change in the file.
   if (f.ran && f.otherSideBits == 64)
-    text += "\r\n" + f.path + " exists only in the 64-bit file system; " +
-            ViewFix(f.viewAttribute, 64, "file entry") + " to check it there.";
+    text += "\r\n" + Format(T("%1 exists only in the 64-bit file system; %2 to check it there."),
+                            {f.path, ViewFix(f.viewAttribute, 64, false)});
   else if (f.ran && f.otherSideBits == 32)
-    text += "\r\n" + f.path + " exists only in the 32-bit file system; remove view=\"" +
-            f.viewAttribute + "\" from the file entry to check it there.";
+    // TRANSLATORS: %1 is a file's path, %2 an attribute as written (view="64").
+    text += "\r\n" + Format(T("%1 exists only in the 32-bit file system; remove %2 from the file "
+                              "entry to check it there."),
+                            {f.path, "view=\"" + f.viewAttribute + "\""});
   return text;
 }
 

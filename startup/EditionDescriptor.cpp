@@ -47,7 +47,7 @@ std::string EditionDescriptorFile::ReadValue(const std::string& sFile, const std
   // No descriptor means the default edition; a descriptor we may not read
   // is a fault the user has to hear of.
   if (status == platform::kErrorFileNotFound || status == platform::kErrorPathNotFound) return {};
-  platform::ThrowIfFailed(status, "Could not read the file", sFile);
+  platform::ThrowIfFailed(status, platform::T("Could not read the file \"%1\""), sFile);
   return Lookup(contents, sName);
 }
 

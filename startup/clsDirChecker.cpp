@@ -54,12 +54,14 @@ void clsDirChecker::RequireWholeName(const std::string& sPath, platform::NamedFo
   std::string name = Os().folders->ExactName(which);
   if (name.empty()) name = sPath;
   if (name.size() > 3 && name.back() == '\\') name.pop_back();
+  // TRANSLATORS: %1 is a folder, %2 the name of a code page ("Windows-1252").
   throw platform::OsError(
-      0, "The folder \"" + name +
-             "\" has characters that this version of Windows cannot pass to the program; move it "
-             "to a folder whose name uses only the characters of " +
-             platform::CodePageName(Os().codePage->LegacyCodePage()) +
-             ", or use Windows 10 version 1903 or later, which passes every character.");
+      0, platform::Format(
+             platform::T("The folder \"%1\" has characters that this version of Windows cannot "
+                         "pass to the program; move it to a folder whose name uses only the "
+                         "characters of %2, or use Windows 10 version 1903 or later, which "
+                         "passes every character."),
+             {name, platform::CodePageName(Os().codePage->LegacyCodePage())}));
 }
 
 std::string clsDirChecker::GetMyDocDir() const {
@@ -71,7 +73,8 @@ void clsDirChecker::EnsureFolder(const std::string& p, const std::string& sName)
   // case, is taken for the folder.
   const auto found = Os().files->FindFirst(p, platform::EntryKinds::FilesAndFolders);
   if (!found || platform::LowerCase(*found) != platform::LowerCase(sName))
-    platform::ThrowIfFailed(Os().files->CreateFolder(p), "Could not create the folder", p);
+    platform::ThrowIfFailed(Os().files->CreateFolder(p),
+                            platform::T("Could not create the folder \"%1\""), p);
 }
 
 std::string clsDirChecker::GetSpecialFolderPath(int nFolder, std::uint32_t dwFlags) const {

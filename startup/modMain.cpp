@@ -66,9 +66,14 @@ void Main() {
 }
 
 std::string StartupErrorText(const platform::Failure& failure) {
-  const std::string error =
-      failure.status ? "Error " + std::to_string(failure.status) + ": " : std::string();
-  return platform::Os().app->Title() + " cannot start.\r\n\r\n" + error + failure.description;
+  using platform::Format;
+  using platform::T;
+  // TRANSLATORS: %1 is a number, %2 what went wrong.
+  const std::string error = failure.status ? Format(T("Error %1: %2"),
+                                                    {std::to_string(failure.status), failure.description})
+                                           : failure.description;
+  // TRANSLATORS: %1 is the program's title.
+  return Format(T("%1 cannot start."), {platform::Os().app->Title()}) + "\r\n\r\n" + error;
 }
 
 int Run() {

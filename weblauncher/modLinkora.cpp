@@ -9,10 +9,12 @@ namespace modLinkora {
 
 void Main() {
   const auto& os = platform::Os();
-  const std::string message = std::string("You are about to visit ") + vendor::kHomeAddress +
-                              " using your default Web Browser.\r\n"
-                              "Please ensure you have an active connection to the Internet.";
-  const int answer = os.messageBoxes->Show(message, "Visit Zantrixweb\xC2\xAE",
+  // TRANSLATORS: %1 is the vendor's web address.
+  const std::string message =
+      platform::Format(platform::T("You are about to visit %1 using your default Web Browser."),
+                       {vendor::kHomeAddress}) +
+      "\r\n" + platform::T("Please ensure you have an active connection to the Internet.");
+  const int answer = os.messageBoxes->Show(message, platform::T("Visit Zantrixweb\xC2\xAE"),
                                            platform::kMbOkCancel | platform::kMbIconInformation);
   if (answer != platform::kIdOk) return;
   // The result is not examined: there is nobody left to tell.

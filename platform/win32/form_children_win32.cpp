@@ -95,7 +95,7 @@ void FormWin32::Make(Control& control) {
                               want.bottom, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id())),
                               GetModuleHandleA(nullptr), nullptr);
-  if (!hwnd) ThrowLastError("Could not create the control", control.Name());
+  if (!hwnd) ThrowLastError(T("Could not create the control \"%1\""), control.Name());
   Child& child = children_[&control];
   child.hwnd = hwnd;
   child.placed = want;

@@ -39,7 +39,7 @@ void RegisterFormClass() {
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.lpszClassName = kFormClass;
   if (!RegisterClassExA(&wc))
-    ThrowLastError("Could not register the window class", kFormClass);
+    ThrowLastError(T("Could not register the window class \"%1\""), kFormClass);
   registered = true;
 }
 
@@ -69,7 +69,7 @@ FormWin32::FormWin32(Form& form, const ScreenMetrics& screen) : form_(form), scr
   if (!CreateWindowExA(exStyle_, kFormClass, ToAnsi(form.Caption()).c_str(), style_, 0, 0, 0, 0,
                        owner, menu_, GetModuleHandleA(nullptr), this)) {
     if (menu_) DestroyMenu(menu_);
-    ThrowLastError("Could not create the window", form.Name());
+    ThrowLastError(T("Could not create the window \"%1\""), form.Name());
   }
   frame_ = FrameFor(style_, exStyle_, menu_ != nullptr);
   backBrush_ = CreateSolidBrush(ToColorRef(form.BackColor()));

@@ -28,10 +28,12 @@ void Dispatch(MSG& msg) {
 
 void ReportFatal(const Failure& failure) {
   const Services& os = Os();
-  const std::string title = os.app ? os.app->Title() : std::string("Error");
-  std::string text = "Run-time error";
-  if (failure.status) text += ' ' + std::to_string(failure.status);
-  text += ":\r\n\r\n" + failure.description;
+  const std::string title = os.app ? os.app->Title() : T("Error");
+  // TRANSLATORS: %1 is an error number.
+  const std::string text =
+      (failure.status ? Format(T("Run-time error %1:"), {std::to_string(failure.status)})
+                      : T("Run-time error:")) +
+      "\r\n\r\n" + failure.description;
   if (os.messageBoxes)
     os.messageBoxes->Show(text, title, kMbOk | kMbIconStop);
   else
