@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -166,6 +167,17 @@ void frmAbout::Form_Load() {
                                  std::to_string(version.revision)}));
   lblTitle->SetCaption(title);
   lblDescription->SetCaption(T(os.app->FileDescription()));
+  // A language longer than English: the texts get their room, to the right
+  // edge of the box or on more lines, and what follows moves down with them.
+  const double right = ClientWidth() - 120;
+  platform::FitCaption(*lblVersion, right - lblVersion->Left());
+  platform::FitCaption(*lblDescription, lblDescription->Width());
+  for (platform::Control* button : {cmdOK, cmdSysInfo}) {
+    const double buttonRight = button->Left() + button->Width();
+    platform::FitCaption(*button, buttonRight - (lblTitle->Left() + lblTitle->Width() + 60));
+    button->SetLeft(buttonRight - button->Width());
+  }
+  cmdSysInfo->SetTop(std::max(cmdSysInfo->Top(), cmdOK->Top() + cmdOK->Height() + 90));
 
   (*Line1)[0].SetLineY(Bottom(*lblDescription) + 15);
   (*Line1)[1].SetLineY((*Line1)[0].Y1() + 15);
@@ -174,13 +186,19 @@ void frmAbout::Form_Load() {
   lblDisclaimer->SetFontSize(8);
   lblDisclaimer->SetCaption(T(kLicenceNotice));
   lblDisclaimer->SetHeight(1650);
+  platform::FitCaption(*lblDisclaimer, lblDisclaimer->Width());
 
   picIcon->SetToolTipText(T(kIconToolTip));
 
-  // The client width as it is now, before the width fit below.
-  const double rule = Bottom(*picIcon) + 25;
+  // The client width as it is now, before the width fit below. The notice's
+  // box reaches below the rule; its text, however long, does not.
+  const double noticeBottom =
+      lblDisclaimer->Top() + platform::CaptionHeight(*lblDisclaimer, lblDisclaimer->Width());
+  const double rule = std::max(Bottom(*picIcon), noticeBottom) + 25;
+  for (int i : {2, 3}) (*Line1)[i].SetY2(std::max((*Line1)[i].Y2(), rule - 45));
   (*Line1)[4].SetLine(0, rule, ClientWidth(), rule);
   lblCopy->SetTop((*Line1)[4].Y1() + 75);
+  platform::FitCaption(*lblCopy, right - lblCopy->Left());
 
   const double heightTarget = WholeTwips(Bottom(*lblCopy) + 10);
   SetHeight(heightTarget);

@@ -76,6 +76,14 @@ void frmDialog::Build() {
 
 void frmDialog::Form_Load() {
   Icon::SetWindowIcons(hWnd(), "AAA", true);
+  // A longer message in another language: wider, then on more lines, the
+  // bar below it and the dialog taller by as much.
+  const double below = Label1->Top() + Label1->Height();
+  const double grew = platform::FitCaption(*Label1, ClientWidth() - 120 - Label1->Left());
+  if (grew > 0) {
+    platform::MoveDownFrom(*this, below, grew);
+    platform::GrowHeightUntil(*this, ClientHeight() + grew, platform::FitSteps::WhileShort);
+  }
   // Not rounded: the binding rounds when it places the frame.
   lblProgBack->SetLeft((ClientWidth() - lblProgBack->Width()) / 2);
   lblBlue->SetLeft(lblProgBack->Left() + 30);

@@ -50,6 +50,9 @@ const char* const frmSystemCheck::kMissingFileQuestion = N_(
     "inoperable.  You can choose to continue, but the sofware may not function properly. Would "
     "you like to continue loading the program?");
 
+const char* const frmSystemCheck::kAllFound =
+    N_("All required components found.  Click continue to load the simulator.");
+
 const char* const frmSystemCheck::kCopyHint =
     N_("Press Ctrl+C to copy a report of this check, to paste into a mail to support.");
 
@@ -170,6 +173,7 @@ void frmSystemCheck::Build() {
 void frmSystemCheck::Form_Load() {
   Label1->SetLeft(120);
   Label1->SetWidth(ClientWidth() - 240);
+  FitTexts();
   Icon::SetWindowIcons(hWnd(), "AAA", true);
   SetCaption(platform::Os().app->Title());
   // A program folder on a share is searched away from the window, which
@@ -179,6 +183,49 @@ void frmSystemCheck::Form_Load() {
   if (hWnd() != load) return;
   cmdPerform->SetCaption(T("Perform Test"));
   cmdPerform_Click();
+}
+
+// A language longer than English: every label and button gets the room its
+// texts need within the window's width, and what lies below it moves down;
+// in English all of them fit as designed and nothing moves.
+void frmSystemCheck::FitTexts() {
+  using platform::FitCaptions;
+  const double width = ClientWidth();
+  double below = Label1->Top() + Label1->Height();
+  double grew = FitCaptions(*Label1, {Label1->Caption(), T(kAllFound)}, Label1->Width());
+  platform::MoveDownFrom(*this, below, grew);
+  Shape1->SetHeight(Shape1->Height() + grew);
+
+  // The summary holds the note of any count.
+  std::vector<std::string> notes = {lblNote->Caption()};
+  for (unsigned long n : {1ul, 2ul, 5ul, 22ul, 32767ul}) notes.push_back(MissingNote(n));
+  grew = FitCaptions(*lblNote, notes, lblNote->Width());
+  platform::MoveDownFrom(*this, lblNote->Top() + 1, grew);
+
+  const double legend = std::max(
+      platform::FitCaption(*Label2, (*imgValid)[0].Left() - 90 - Label2->Left()),
+      platform::FitCaption(*Label3, width - 120 - Label3->Left()));
+  platform::MoveDownFrom(*this, Line1->Y1(), legend);
+
+  // Acquire keeps its right edge; the main button stays in the middle.
+  platform::Control& acquire = (*cmdAcquire)[0];
+  const double right = acquire.Left() + acquire.Width();
+  platform::FitCaption(acquire, right - ((*imgCheck)[0].Left() + (*imgCheck)[0].Width() + 45));
+  acquire.SetLeft(right - acquire.Width());
+  acquireLeft_ = acquire.Left() + kAcquireShift;
+  FitCaptions(*cmdPerform, {T("Perform Test"), T("Perform Retest"), T("Continue")}, width - 240);
+  cmdPerform->SetLeft(width / 2 - cmdPerform->Width() / 2);
+  platform::GrowHeightUntil(*this, cmdPerform->Top() + cmdPerform->Height() + 90,
+                            FitSteps::WhileShort);
+}
+
+std::string frmSystemCheck::MissingNote(unsigned long missing) {
+  return Format(
+      // TRANSLATORS: %1 is the number of products missing.
+      platform::TN("Look below for the search results!  You are missing %1 required components.",
+                   "Look below for the search results!  You are missing %1 required components.",
+                   missing),
+      {std::to_string(missing)});
 }
 
 void frmSystemCheck::StartSimulatorAndClose(const platform::HandlerGuard& guard) {

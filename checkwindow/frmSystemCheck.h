@@ -28,6 +28,7 @@ class frmSystemCheck : public platform::Form {
   static const char* const kMissingFileQuestion;
   static const char* const kAccessProblem;
   static const char* const kCopyHint;
+  static const char* const kAllFound;
 
  protected:
   void Build() override;
@@ -38,6 +39,10 @@ class frmSystemCheck : public platform::Form {
 
  private:
   void ShowResults();
+  // Room for the texts of the user's language.
+  void FitTexts();
+  // The summary for `missing` products missing, in the user's language.
+  static std::string MissingNote(unsigned long missing);
   // Rows past the last one laid out (left from a longer earlier test).
   void HideRowsFrom(int first);
   void HideRow(int i);
@@ -85,6 +90,10 @@ class frmSystemCheck : public platform::Form {
   platform::ControlArray* cmdAcquire = nullptr;
   platform::Control* vsbRows = nullptr;
 
+  // Where a row's Acquire button stands: 240 twips right of the design's
+  // row 0, further left when its caption needs more room.
+  static constexpr double kAcquireShift = 240;
+  double acquireLeft_ = 4800;
   std::string SimulatorPath_;
   std::string DataFolder_;
   // Rows of the current Requirements on screen; 0 while a test runs or

@@ -36,7 +36,7 @@ void frmSystemCheck::ShowResults() {
     (*lblDisplayName)[i].SetCaption(entry.ProductName);
     (*imgCheck)[i].SetPicture((*imgValid)[entry.Found ? 1 : 0].Picture());
     (*imgCheck)[i].SetLeft(4080);
-    (*cmdAcquire)[i].SetLeft(4800);
+    (*cmdAcquire)[i].SetLeft(acquireLeft_);
     (*cmdAcquire)[i].SetEnabled(true);
     PlaceRow(i, RowTop(i), !entry.Found);
     ExplainRow(i);
@@ -57,19 +57,12 @@ void frmSystemCheck::ShowResults() {
 
   const bool allFound = found == rows || modCheck::NamesNoProducts();
   if (!allFound) {
-    const auto missing = static_cast<unsigned long>(rows - found);
-    lblNote->SetCaption(platform::Format(
-        // TRANSLATORS: %1 is the number of products missing.
-        platform::TN("Look below for the search results!  You are missing %1 required components.",
-                     "Look below for the search results!  You are missing %1 required components.",
-                     missing),
-        {std::to_string(missing)}));
+    lblNote->SetCaption(MissingNote(static_cast<unsigned long>(rows - found)));
     cmdPerform->SetCaption(platform::T("Perform Retest"));
     if (!fits) ScrollRows(rows);
     return;
   }
-  Label1->SetCaption(
-      platform::T("All required components found.  Click continue to load the simulator."));
+  Label1->SetCaption(platform::T(kAllFound));
   cmdPerform->SetCaption(platform::T("Continue"));
   for (platform::Control* c : {Label2, Label3, lblNote, &(*imgValid)[0], &(*imgValid)[1], Line1,
                                Line2})

@@ -6,7 +6,7 @@ language) into what the Windows programs are built with:
                     Windows' resource loader to pick by the user's UI
                     language (English, en-US, is the fallback)
   texts_table.inc   the English texts in sorted order with their string ids,
-                    for the program to find a text's id
+                    for the program to find a text's id (not with --only)
 
 Every text gets one id, a text with a count four in a row (one per plural
 form); id 999 holds the language's Plural-Forms rule. Only ASCII reaches
@@ -132,15 +132,18 @@ def main(argv):
     if len(argv) > 4 and argv[3] == "--only":
         only = [p for p in argv[4].split(",") if p]
     template = [e for e in read_po(os.path.join(po_folder, "messages.pot")) if e["msgid"]]
-    if only is not None:
-        template = [e for e in template
-                    if any(ref.startswith(prefix) for ref in e["refs"] for prefix in only)]
+    # The ids come from the whole template, so that every program's table
+    # agrees with the one the code looks ids up in.
     ids, next_id = {}, FIRST_ID
     for e in template:
         ids[e["msgid"]] = next_id
         next_id += PLURAL_SLOTS if "msgid_plural" in e else 1
     if next_id > 0xFFFF:
         raise SystemExit("too many texts for one string table")
+    if only is not None:
+        template = [e for e in template
+                    if any(ref.startswith(prefix) for ref in e["refs"] for prefix in only)]
+    kept = {e["msgid"] for e in template}
 
     blocks = [(ENGLISH, "English (United States)", ENGLISH_PLURALS,
                {e["msgid"]: ([e["msgid"], e["msgid_plural"]] if "msgid_plural" in e
@@ -153,7 +156,7 @@ def main(argv):
         rule = header_field(entries, "Plural-Forms") or ENGLISH_PLURALS
         translated = {}
         for e in entries:
-            if not e["msgid"] or "fuzzy" in e["flags"] or e["msgid"] not in ids:
+            if not e["msgid"] or "fuzzy" in e["flags"] or e["msgid"] not in kept:
                 continue
             forms = [e["msgstr"][k] for k in sorted(e["msgstr"])]
             if all(forms):
@@ -173,12 +176,13 @@ def main(argv):
                 rc.append("  %d %s" % (ids[msgid] + k, rc_string(form)))
         rc.append("END")
         rc.append("")
-    table = ["// Made by cmake/texts.py from resources/po; do not edit.",
-             "// The English texts in byte order, with their string ids."]
-    for msgid in sorted(ids, key=lambda t: t.encode("utf-8")):
-        table.append("{%s, %d}," % (c_string(msgid), ids[msgid]))
     write_if_changed(os.path.join(out_folder, "texts.rc"), "\n".join(rc) + "\n")
-    write_if_changed(os.path.join(out_folder, "texts_table.inc"), "\n".join(table) + "\n")
+    if only is None:
+        table = ["// Made by cmake/texts.py from resources/po; do not edit.",
+                 "// The English texts in byte order, with their string ids."]
+        for msgid in sorted(ids, key=lambda t: t.encode("utf-8")):
+            table.append("{%s, %d}," % (c_string(msgid), ids[msgid]))
+        write_if_changed(os.path.join(out_folder, "texts_table.inc"), "\n".join(table) + "\n")
 
 
 def write_if_changed(path, text):

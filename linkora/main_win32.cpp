@@ -5,6 +5,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   platform::win32::HardenProcess();
   platform::win32::InstallServices();
+  platform::win32::InstallCatalogue();
   modLinkora::Main();
   return 0;
 }

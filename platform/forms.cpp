@@ -366,6 +366,98 @@ HandlerGuard::~HandlerGuard() {
   if (!refused_) handlerRunning = false;
 }
 
+// ---- captions that fit ---------------------------------------------------
+
+namespace {
+
+// A push button's face around its caption: its edges, the focus rectangle
+// and a margin, in pixels each side.
+constexpr int kButtonEdgeX = 3, kButtonEdgeY = 2;
+
+struct Room {
+  double width, height;
+};
+
+Room CaptionRoom(const Control& c, double width, double height) {
+  if (c.Kind() != ControlKind::Button) return {width, height};
+  const ScreenMetrics screen = c.Parent().Screen();
+  return {width - 2 * kButtonEdgeX * screen.twipsPerPixelX,
+          height - 2 * kButtonEdgeY * screen.twipsPerPixelY};
+}
+
+TextExtent Measure(const Control& c, const std::string& caption, double wrapWidth) {
+  FormHost* host = Os().forms;
+  if (!host || caption.empty()) return {};
+  return host->MeasureText(caption, c.TextFont(), std::max(1.0, wrapWidth),
+                           c.Properties().useMnemonic);
+}
+
+bool Fits(const Control& c, const std::string& caption, double width, double height) {
+  const Room room = CaptionRoom(c, width, height);
+  const TextExtent need = Measure(c, caption, room.width);
+  // Half a pixel of slack for the rounding between twips and pixels.
+  const double slack = 7.5;
+  return need.width <= room.width + slack && need.height <= room.height + slack;
+}
+
+}  // namespace
+
+double CaptionHeight(const Control& control, double width) {
+  return Measure(control, control.Caption(), width).height;
+}
+
+bool ShowsWholeCaption(const Control& control) {
+  return Fits(control, control.Caption(), control.Width(), control.Height());
+}
+
+double FitCaptions(Control& control, const std::vector<std::string>& captions, double maxWidth) {
+  const auto allFit = [&](double width, double height) {
+    for (const std::string& caption : captions)
+      if (!Fits(control, caption, width, height)) return false;
+    return true;
+  };
+  const double width = control.Width(), height = control.Height();
+  if (allFit(width, height)) return 0;
+  maxWidth = std::max(maxWidth, width);
+  const double step = control.Parent().Screen().twipsPerPixelX;
+  if (allFit(maxWidth, height)) {
+    // The narrowest width, to the pixel, at which every caption fits.
+    double low = width, high = maxWidth;
+    while (high - low > step) {
+      const double mid = low + std::floor((high - low) / 2 / step) * step;
+      if (mid <= low) break;
+      (allFit(mid, height) ? high : low) = mid;
+    }
+    control.SetWidth(high);
+    return 0;
+  }
+  // More lines at the widest width allowed.
+  double need = height;
+  for (const std::string& caption : captions) {
+    const Room room = CaptionRoom(control, maxWidth, height);
+    need = std::max(need, Measure(control, caption, room.width).height + (height - room.height));
+  }
+  const double perPixel = control.Parent().Screen().twipsPerPixelY;
+  need = std::ceil(need / perPixel) * perPixel;
+  control.Move(control.Left(), control.Top(), maxWidth, need);
+  return need - height;
+}
+
+double FitCaption(Control& control, double maxWidth) {
+  return FitCaptions(control, {control.Caption()}, maxWidth);
+}
+
+void MoveDownFrom(Form& form, double y, double by) {
+  if (by <= 0) return;
+  for (Control* c : form.Controls()) {
+    if (c->Kind() == ControlKind::Line) {
+      if (std::min(c->Y1(), c->Y2()) >= y) c->SetLine(c->X1(), c->Y1() + by, c->X2(), c->Y2() + by);
+    } else if (c->Top() >= y) {
+      c->SetTop(c->Top() + by);
+    }
+  }
+}
+
 // ---- free functions -----------------------------------------------------
 
 std::vector<Form*> LoadedForms() { return Loaded(); }

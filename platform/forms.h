@@ -63,6 +63,11 @@ class FormWindow {
   virtual void Refresh(const Control* control) = 0;
 };
 
+// The room a text takes, twips.
+struct TextExtent {
+  double width = 0, height = 0;
+};
+
 class FormHost {
  public:
   virtual ~FormHost() = default;
@@ -72,6 +77,12 @@ class FormHost {
   virtual ScreenMetrics Screen() = 0;
   // Lets the window messages that are waiting run, once.
   virtual void DoEvents() = 0;
+  // The room `text` takes in `font` on this screen: on one line when
+  // `wrapWidth` is 0, else broken into lines at most `wrapWidth` wide as a
+  // label draws it (a word too long for that makes it wider). With
+  // `mnemonic`, "&" marks the next letter and takes no room.
+  virtual TextExtent MeasureText(const std::string& text, const Font& font, double wrapWidth,
+                                 bool mnemonic) = 0;
   // The sound of a click that was refused (MessageBeep(MB_OK)), as for a
   // click on a window that a modal box has disabled.
   virtual void Beep() {}
@@ -275,6 +286,23 @@ std::vector<Form*> LoadedForms();
 ScreenMetrics Screen();
 // One pass of the message loop.
 void DoEvents();
+
+// A caption a longer language needs more room for: wider up to `maxWidth`
+// (its left edge stays; the caller places it), else broken into more lines
+// at `maxWidth`, the control growing taller. Returns the height it grew by;
+// 0 for a caption that fits as it is, which changes nothing. A button's
+// caption has its face less its edges to fit in.
+double FitCaption(Control& control, double maxWidth);
+// The same for several captions the control shows in turn (a button's
+// states): room for the largest.
+double FitCaptions(Control& control, const std::vector<std::string>& captions, double maxWidth);
+// The height of the control's caption broken into lines `width` wide.
+double CaptionHeight(const Control& control, double width);
+// Whether the control shows its whole caption now.
+bool ShowsWholeCaption(const Control& control);
+// Moves the controls (and lines) of `form` that lie at or below `y` down by
+// `by` twips: room for a caption that grew above them.
+void MoveDownFrom(Form& form, double y, double by);
 
 // Twips to pixels, rounded to the nearest pixel with halves away from zero
 // (95 twips at 15 a pixel: 6.33 -> 6; 112.5: 7.5 -> 8). Each coordinate and

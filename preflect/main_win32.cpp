@@ -9,6 +9,7 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   platform::win32::HardenProcess();
   platform::win32::InstallServices();
+  platform::win32::InstallCatalogue();
   // The requirements search moves the progress dialog's bar.
   modCheck::SetProgressTarget(&DialogProgress());
   if (const int failed = modMain::Run()) return failed;

@@ -166,19 +166,21 @@ void FormWin32::Refresh(const Control*) {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-HFONT FormWin32::FontFor(const Font& font) {
+HFONT FormWin32::FontFor(const Font& font) { return SharedFont(font, dpiY_); }
+
+HFONT SharedFont(const Font& font, int dpi) {
   // Shared by every form and kept for the program's life: the progress
   // dialog, made anew for every test, and the check window ask for the
   // same few fonts.
   static std::map<std::string, HFONT> fonts;
   const std::string key = font.name + "|" + std::to_string(font.size) + "|" +
                           (font.bold ? "b" : "") + (font.italic ? "i" : "") + "|" +
-                          std::to_string(dpiY_);
+                          std::to_string(dpi);
   HFONT& handle = fonts[key];
   if (!handle) {
     // Points at the screen's DPI; a negative height asks for the character
     // height, as point sizes mean.
-    const int height = -static_cast<int>(std::lround(font.size * dpiY_ / 72.0));
+    const int height = -static_cast<int>(std::lround(font.size * dpi / 72.0));
     handle = CreateFontA(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, FALSE,
                          FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, ToAnsi(font.name).c_str());

@@ -22,6 +22,8 @@ inline constexpr UINT kMsgFocusLost = WM_APP + 1;
 inline constexpr UINT kMsgMakeToolTips = WM_APP + 2;
 
 COLORREF ToColorRef(Color color);
+// The font for `font` at `dpi`, made once and kept for the program's life.
+HFONT SharedFont(const Font& font, int dpi);
 bool IsFormWindow(HWND window);
 void RegisterFormClass();
 // Owns the taskbar-less forms that are not tool windows.

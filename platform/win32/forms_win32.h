@@ -30,6 +30,8 @@ class WinFormHost : public FormHost {
   ScreenMetrics Screen() override;
   void DoEvents() override;
   void Beep() override;
+  TextExtent MeasureText(const std::string& text, const Font& font, double wrapWidth,
+                         bool mnemonic) override;
 };
 
 // Lets the window messages that are waiting run. False when the program's

@@ -1,5 +1,7 @@
 #include "platform/win32/form_window_win32.h"
 
+#include <string>
+
 namespace platform::win32 {
 namespace {
 
@@ -82,6 +84,23 @@ bool RunWaitingMessages() {
 void WinFormHost::DoEvents() { RunWaitingMessages(); }
 
 void WinFormHost::Beep() { MessageBeep(MB_OK); }
+
+TextExtent WinFormHost::MeasureText(const std::string& text, const Font& font, double wrapWidth,
+                                    bool mnemonic) {
+  HDC dc = GetDC(nullptr);
+  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX), dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+  const double perPixelX = 1440.0 / (dpiX > 0 ? dpiX : 96), perPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96);
+  const HGDIOBJ old = SelectObject(dc, SharedFont(font, dpiY > 0 ? dpiY : 96));
+  // As a label draws it (form_paint_win32.cpp), from Unicode.
+  const std::wstring wide = WideFromUtf8(text);
+  RECT r{0, 0, wrapWidth > 0 ? TwipsToPixels(wrapWidth, perPixelX) : 0, 0};
+  UINT format = DT_CALCRECT | DT_EXPANDTABS | (wrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+  if (!mnemonic) format |= DT_NOPREFIX;
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return {r.right * perPixelX, r.bottom * perPixelY};
+}
 
 int RunMessageLoop() {
   MSG msg;

@@ -40,4 +40,11 @@ void InstallServices() {
   Install(s);
 }
 
+void InstallCatalogue() {
+  static WinCatalogue catalogue;
+  Services s = Os();
+  s.texts = &catalogue;
+  Install(s);
+}
+
 }  // namespace platform::win32

@@ -1,5 +1,8 @@
 #pragma once
 // The real services, each a thin wrapper over the ANSI Win32 calls.
+#include <map>
+#include <mutex>
+
 #include "platform/win32/win32.h"
 
 namespace platform::win32 {
@@ -110,6 +113,20 @@ class WinCodePage : public CodePage {
 class WinHasher : public FileHasher {
  public:
   Status NewSha256(std::unique_ptr<Sha256State>& state) override;
+};
+
+// The texts of the user's UI language, from the program's string tables;
+// English (the sources' own) where a table has none.
+class WinCatalogue : public Catalogue {
+ public:
+  std::optional<std::string> Translate(std::string_view english) override;
+  std::optional<std::string> TranslatePlural(std::string_view one, std::string_view other,
+                                             unsigned long n) override;
+
+ private:
+  std::optional<std::string> Load(UINT id);
+  std::mutex mutex_;
+  std::map<UINT, std::optional<std::string>> loaded_;
 };
 
 // Work that may block, on a thread of its own while the window's thread

@@ -102,5 +102,8 @@ bool InitializeCom();
 
 // Builds the real services once and installs them.
 void InstallServices();
+// The texts in the user's language from the program's string tables; a
+// program that speaks English only (preflect-check) does without.
+void InstallCatalogue();
 
 }  // namespace platform::win32

@@ -33,6 +33,10 @@ class Host : public platform::FormHost {
     return real_.CreateWindowFor(form);
   }
   platform::ScreenMetrics Screen() override { return real_.Screen(); }
+  platform::TextExtent MeasureText(const std::string& text, const platform::Font& font,
+                                   double wrapWidth, bool mnemonic) override {
+    return real_.MeasureText(text, font, wrapWidth, mnemonic);
+  }
   void DoEvents() override {
     ++calls;
     if (looks) spentMs += 1000 * bench::BestSeconds(1, [this] { real_.DoEvents(); });

@@ -221,7 +221,7 @@ TEST_F(FilesContract, HeldFilesCannotChange) {
       {dir + "\\none.exe", platform::kErrorFileNotFound, platform::FileKind::Regular},
   };
   if (env.RealSystem())
-    for (const std::string device : {dir + "\\COM1", dir + "\\nul.exe", dir + "\\CON",
+    for (const std::string& device : {dir + "\\COM1", dir + "\\nul.exe", dir + "\\CON",
                                      std::string("\\\\.\\pipe\\preflect-none")})
       cases.push_back({device, platform::kErrorNotAFile, platform::FileKind::Device});
   for (const Case& c : cases) {

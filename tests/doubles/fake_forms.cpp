@@ -1,6 +1,9 @@
 #include "tests/doubles/fake_forms.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace fakes {
 
@@ -36,6 +39,55 @@ void FakeFormWindow::MenusChanged() {
 }
 
 FakeFormHost::FakeFormHost() { SetDpi(96); }
+
+platform::TextExtent FakeFormHost::MeasureText(const std::string& text, const platform::Font& font,
+                                               double wrapWidth, bool mnemonic) {
+  const double em = font.size * 20;
+  // Pieces that do not break inside: words, and each CJK character.
+  struct Piece {
+    double width;
+    bool space;
+  };
+  std::vector<Piece> pieces;
+  double word = 0;
+  const auto endWord = [&] {
+    if (word > 0) pieces.push_back({word, false});
+    word = 0;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const std::size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    unsigned code = length == 1 ? c : c & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length && i + k < text.size(); ++k)
+      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += length;
+    if (mnemonic && code == '&' && (i >= text.size() || text[i] != '&')) continue;
+    if (mnemonic && code == '&') ++i;
+    if (code == ' ') {
+      endWord();
+      pieces.push_back({em * 0.42, true});
+    } else if (code >= 0x2E80) {
+      endWord();
+      pieces.push_back({em, false});
+    } else {
+      word += em * 0.42;
+    }
+  }
+  endWord();
+  const double lineHeight = std::round(em * 1.1);
+  double widest = 0, line = 0;
+  int lines = 1;
+  for (const Piece& p : pieces) {
+    if (wrapWidth > 0 && !p.space && line > 0 && line + p.width > wrapWidth) {
+      ++lines;
+      line = 0;
+    }
+    if (p.space && line == 0 && lines > 1) continue;  // a line starts with no space
+    line += p.width;
+    widest = std::max(widest, line);
+  }
+  return {widest, lines * lineHeight};
+}
 
 FakeFormHost::~FakeFormHost() {
   for (platform::Form* form : platform::LoadedForms())

@@ -94,6 +94,11 @@ class FakeFormHost : public platform::FormHost {
   std::unique_ptr<platform::FormWindow> CreateWindowFor(platform::Form& form) override;
   platform::ScreenMetrics Screen() override { return screen; }
   void Beep() override { ++beeps; }
+  // A font's letters are 0.42 of its size wide (CJK ones as wide
+  // as it is), its lines 1.1 times its size high; words wrap at spaces,
+  // CJK text between any two characters.
+  platform::TextExtent MeasureText(const std::string& text, const platform::Font& font,
+                                   double wrapWidth, bool mnemonic) override;
   int beeps = 0;
   void DoEvents() override {
     ++doEvents;
