@@ -102,6 +102,21 @@ wine_init() {
     echo "$managed" > "$WINEPREFIX/.managed"
   fi
   browser_hook
+  font_links
+}
+
+# Japanese and Chinese texts drawn in the programs' face come out in a
+# font that has the glyphs, as Windows' font linking does for it; the
+# font is Debian's (set-up installs it).
+font_links() {
+  [ -f "$WINEPREFIX/.font-links" ] && return
+  local face
+  for face in "Microsoft Sans Serif" "Liberation Sans" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+  done
+  wineserver -w
+  touch "$WINEPREFIX/.font-links"
 }
 
 # Web addresses the programs open are not sent to a browser but appended,

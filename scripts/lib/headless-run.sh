@@ -10,6 +10,7 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 folder=$2
 walker=$3
+shift 3
 
 first=""
 status=0
@@ -29,6 +30,6 @@ while IFS= read -r line; do
       ;;
     *) echo "$line" ;;
   esac
-done < <(cd "$folder" && "$WINE" "$walker" "$(winpath "$folder")" 2>/dev/null; echo "demo: walkthrough ended ($?)")
+done < <(cd "$folder" && "$WINE" "$walker" "$(winpath "$folder")" "$@" 2>/dev/null; echo "demo: walkthrough ended ($?)")
 wineserver -k 2>/dev/null || true
 exit $status
