@@ -36,7 +36,7 @@ class Program {
   bool running() const;
   // Waits for the program to end; false on time-out. Says nothing of how
   // it ended: Ends() does.
-  bool WaitExit(DWORD milliseconds, DWORD* exitCode = nullptr);
+  bool WaitExit(DWORD milliseconds);
   // Waits for the program to end and checks how: with exit status
   // `expected`, and with no message box of its own shown meanwhile (a
   // run-time error, an error nobody expected), which fails naming its text;
