@@ -360,7 +360,7 @@ std::string Attribute(const std::string& tag, const std::string& name) {
   const std::size_t open = at == std::string::npos ? at : tag.find('"', at);
   const std::size_t close = open == std::string::npos ? open : tag.find('"', open + 1);
   std::string value = close == std::string::npos ? "" : tag.substr(open + 1, close - open - 1);
-  const std::map<std::string, std::map<std::string, std::string>> named = {
+  static const std::map<std::string, std::map<std::string, std::string>> named = {
       {"root", {{"HKEY_CLASSES_ROOT", "-2147483648"}, {"HKEY_CURRENT_USER", "-2147483647"},
                 {"HKEY_LOCAL_MACHINE", "-2147483646"}, {"HKEY_USERS", "-2147483645"},
                 {"HKEY_CURRENT_CONFIG", "-2147483643"}}},
