@@ -142,6 +142,10 @@ bool Program::WaitExit(DWORD milliseconds) {
 }
 
 ::testing::AssertionResult Program::Close(DWORD milliseconds, DWORD expected) {
+  // A box up now would go with the window that owns it.
+  if (HWND box = FindMessageBox(pid()))
+    return ::testing::AssertionFailure()
+           << "asked to close, it shows a box nobody answered, \"" << Text(box) << "\": " << MessageBoxText(box);
   for (HWND w : TopWindows(pid(), false))
     if (ClassName(w) != "#32770") PostMessageA(w, WM_CLOSE, 0, 0);
   return Ends(milliseconds, expected);

@@ -42,8 +42,8 @@ class Program {
   // run-time error, an error nobody expected), which fails naming its text;
   // a box up when it is called must be one just answered, and go.
   ::testing::AssertionResult Ends(DWORD milliseconds, DWORD expected = 0);
-  // Asks every window it has but a message box to close, then Ends(): a
-  // box still standing is a failure, never dismissed.
+  // Asks every window it has to close, then Ends(): a message box standing
+  // then, or after, is a failure, never dismissed.
   ::testing::AssertionResult Close(DWORD milliseconds, DWORD expected = 0);
 
  private:

@@ -554,11 +554,13 @@ TEST_F(Real, EveryLabelShowsItsTextUnderADarkScheme) {
     ReleaseDC(check, dc);
     return c;
   };
-  EXPECT_TRUE(PumpUntil([&] { return pixel(2, 2) == RGB(0, 0, 0); }, 10000)) << "the header band";
+  PumpUntil([&] { return pixel(2, 2) == RGB(0, 0, 0); }, 10000);
+  EXPECT_EQ(pixel(2, 2), RGB(0, 0, 0)) << "the header band";
   dark.reset();
-  EXPECT_TRUE(PumpUntil([&] { return pixel(2, 2) == GetSysColor(COLOR_WINDOW); }, 10000))
-      << "the header band after the change";
-  EXPECT_EQ(pixel(2, 100), GetSysColor(COLOR_WINDOW)) << "the window after the change";
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  PumpUntil([&] { return pixel(2, 2) == window && pixel(2, 100) == window; }, 10000);
+  EXPECT_EQ(pixel(2, 2), window) << "the header band after the change";
+  EXPECT_EQ(pixel(2, 100), window) << "the window after the change";
 }
 
 // The check window under a dark scheme, for the README:
