@@ -9,6 +9,9 @@
 
 #include "tests/gui/driver.h"
 
+#include <tlhelp32.h>
+#include <wincrypt.h>
+
 namespace {
 
 const char* const kTitle = "Zantrix Preflect";
@@ -72,6 +75,45 @@ HWND WaitBox(DWORD pid) {
 
 void Answer(HWND box, int id) { PostMessageA(box, WM_COMMAND, id, 0); }
 
+// Answers a box, then waits until the window's thread is back in its own
+// loop, done with what the answer led to.
+void AnswerAndSettle(HWND box, int id, HWND window) {
+  Answer(box, id);
+  gui::WaitFor([&]() -> HWND { return IsWindow(box) ? nullptr : window; }, 15000);
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 15000, nullptr);
+}
+
+// The processes running a program of this name: a stand-in installer that
+// was started is among them until its box is answered.
+int Running(const char* exe) {
+  int count = 0;
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 process{};
+  process.dwSize = sizeof process;
+  for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process))
+    count += lstrcmpiA(process.szExeFile, exe) == 0;
+  CloseHandle(snapshot);
+  return count;
+}
+
+// A file's SHA-256 in lower-case hex, by the CryptoAPI (the checker uses CNG).
+std::string Sha256(const std::string& path) {
+  const std::string bytes = gui::ReadText(path);
+  HCRYPTPROV provider = 0;
+  HCRYPTHASH hash = 0;
+  BYTE digest[32];
+  DWORD size = sizeof digest;
+  std::string hex;
+  if (CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+      CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+      CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0) &&
+      CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0))
+    for (BYTE b : digest) hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+  if (hash) CryptDestroyHash(hash);
+  if (provider) CryptReleaseContext(provider, 0);
+  return hex;
+}
+
 bool WaitFile(const std::string& path) {
   return gui::WaitFor([&]() -> HWND { return gui::Exists(path) ? HWND(1) : nullptr; }, 15000);
 }
@@ -134,10 +176,12 @@ struct CheckWindowGui : ::testing::Test {
     RegDeleteKeyA(HKEY_CURRENT_USER, kStampKey);
   }
   ~CheckWindowGui() override {
-    // Stand-ins may still show their boxes.
-    for (const char* caption : {"Zantrix Quillon", "Frame Kit Setup"})
-      if (HWND box = AnyBox(caption)) Answer(box, IDOK);
-    Sleep(200);
+    // Stand-ins may still show their boxes; they end once answered.
+    gui::WaitFor([]() -> HWND {
+      for (const char* caption : {"Zantrix Quillon", "Frame Kit Setup"})
+        if (HWND box = AnyBox(caption)) Answer(box, IDOK);
+      return Running("Zantrix_Quillon.exe") + Running("SetupFrameKit.exe") ? nullptr : HWND(1);
+    }, 10000);
     gui::RemoveTree(stage);
   }
   void Specs(const std::string& products) {
@@ -187,10 +231,9 @@ TEST_F(CheckWindowGui, AcquireRetestContinue) {
   EXPECT_EQ(gui::MessageBoxText(box),
             "The file necessary has already been packaged with your installation.\r\nWould you "
             "like to run it?");
-  Answer(box, IDNO);
-  Sleep(300);
+  AnswerAndSettle(box, IDNO, window);
   EXPECT_TRUE(IsWindowEnabled(acquireButton));
-  EXPECT_FALSE(gui::Exists(stage + "\\Installers\\FrameKit.ini"));
+  EXPECT_EQ(Running("SetupFrameKit.exe"), 0) << "No ran the installer";
 
   // Yes runs the packaged installer and disables the button.
   PostMessageA(acquireButton, BM_CLICK, 0, 0);
@@ -211,7 +254,7 @@ TEST_F(CheckWindowGui, AcquireRetestContinue) {
 
   PostMessageA(Find(children, "Continue")->hwnd, BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt")) << "the simulator did not start";
-  EXPECT_TRUE(preflect.WaitExit(10000));
+  EXPECT_TRUE(preflect.Ends(10000));
 }
 
 // The first product row on screen, from "Product <n>" labels; -1: none.
@@ -305,6 +348,7 @@ TEST_F(CheckWindowGui, LongCheckNeverHangs) {
   gui::Program preflect(stage + "\\Preflect.exe", stage);
   HWND window = nullptr;
   int polls = 0, hung = 0;
+  bool progressShown = false;
   std::string firstHung;
   // Titles read without a message, which a hung program would not answer.
   const auto title = [](HWND w) {
@@ -315,13 +359,14 @@ TEST_F(CheckWindowGui, LongCheckNeverHangs) {
   for (const DWORD start = GetTickCount(); !window && GetTickCount() - start < 300000; ++polls) {
     for (HWND w : gui::TopWindows(preflect.pid(), false)) {
       if (IsHungAppWindow(w) && hung++ == 0)
-        firstHung = title(w) + " at " + std::to_string(polls / 4) + " s";
+        firstHung = title(w) + " at " + std::to_string((GetTickCount() - start) / 1000) + " s";
+      progressShown = progressShown || (IsWindowVisible(w) && title(w) == "Search in progress...");
       if (IsWindowVisible(w) && title(w) == kTitle && gui::ClassName(w) != "#32770") window = w;
     }
     if (!window) Sleep(250);
   }
   ASSERT_NE(window, nullptr);
-  EXPECT_GT(polls, 20) << "the check was too quick to tell";
+  EXPECT_TRUE(progressShown) << "the check was never watched while it ran";
   EXPECT_EQ(hung, 0) << "hung answers in " << polls << " polls, the first: " << firstHung;
   HWND bar = nullptr;
   for (const Child& c : Children(window))
@@ -333,11 +378,12 @@ TEST_F(CheckWindowGui, LongCheckNeverHangs) {
 }
 
 // Alt+F4 on the progress dialog while the search runs ends the checker as
-// closing its window does: the search stops and nothing starts.
+// closing its window does: the search stops, so a check that would find
+// everything never records the date stamp.
 TEST_F(CheckWindowGui, AltF4OnTheProgressDialogEndsTheChecker) {
   std::string specs;
   for (int i = 0; i < 20000; ++i)
-    specs += "<product name=\"P" + std::to_string(i) + "\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/></product>\r\n";
+    specs += "<product name=\"P" + std::to_string(i) + "\"><fileEntry name=\"Preflect.exe\" dir=\"%ZANTRIXDIR%\\\"/></product>\r\n";
   Specs(specs);
   gui::Program preflect(stage + "\\Preflect.exe", stage);
   HWND dialog = gui::WaitFor([&]() -> HWND {
@@ -348,8 +394,8 @@ TEST_F(CheckWindowGui, AltF4OnTheProgressDialogEndsTheChecker) {
   ASSERT_NE(dialog, nullptr);
   SetForegroundWindow(dialog);
   gui::Press(VK_F4, false, false, true);
-  EXPECT_TRUE(preflect.WaitExit(20000)) << "still running";
-  EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
+  EXPECT_TRUE(preflect.Ends(20000));
+  EXPECT_EQ(Stamp(), "") << "the search ran to its end";
 }
 
 // PreflectCheck.exe pin writes the installers' SHA-256 into the file; a
@@ -362,10 +408,14 @@ TEST_F(CheckWindowGui, PinnedInstallers) {
   swapped.replace(swapped.find("Frame Kit"), 9, "Swapped Kit");
   swapped.replace(swapped.find("SetupFrameKit"), 13, "Swapped");
   Specs(swapped + kInstallerProduct);
+  const std::string digest = Sha256(installers + "SetupFrameKit.exe");
+  ASSERT_EQ(digest.size(), 64u);
   DWORD code = 0;
   gui::RunCapture(gui::BinFolder() + "\\PreflectCheck.exe", "pin \"" + stage + "\"", stage, code);
   ASSERT_EQ(code, 0u);
-  ASSERT_NE(gui::ReadText(stage + "\\filespecs.xml").rfind("Swapped.exe\" sha256=\""), std::string::npos);
+  const std::string pinned = gui::ReadText(stage + "\\filespecs.xml");
+  for (const char* name : {"Swapped.exe", "SetupFrameKit.exe"})
+    EXPECT_NE(pinned.find(name + ("\" sha256=\"" + digest + "\"")), std::string::npos) << pinned;
   // A byte more: the same program, but not the bytes pinned.
   const HANDLE file = CreateFileA((installers + "Swapped.exe").c_str(), FILE_APPEND_DATA, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
@@ -377,24 +427,30 @@ TEST_F(CheckWindowGui, PinnedInstallers) {
   ASSERT_NE(window, nullptr);
   const auto acquire = Visible(Children(window), "Acquire");  // in row order
   ASSERT_EQ(acquire.size(), 2u);
-  const auto yes = [&](HWND button) {
-    PostMessageA(button, BM_CLICK, 0, 0);
-    HWND box = WaitBox(preflect.pid());
-    if (box) Answer(box, IDYES);
+  const std::string question =
+      "The file necessary has already been packaged with your installation.\r\nWould you like to run it?";
+  const auto box = [&](bool isQuestion) {
+    return gui::WaitFor([&]() -> HWND {
+      HWND b = gui::FindMessageBox(preflect.pid());
+      return b && (gui::MessageBoxText(b) == question) == isQuestion ? b : nullptr;
+    }, 15000);
   };
-  yes(acquire[0].hwnd);
-  HWND refusal = gui::WaitFor([&]() -> HWND {
-    HWND box = gui::FindMessageBox(preflect.pid());
-    return box && gui::MessageBoxText(box).find("not started") != std::string::npos ? box : nullptr;
-  }, 15000);
+  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
+  AnswerAndSettle(box(true), IDYES, window);
+  HWND refusal = box(false);
   ASSERT_NE(refusal, nullptr) << "no refusal";
   EXPECT_EQ(gui::Text(refusal), kTitle);
-  EXPECT_NE(gui::MessageBoxText(refusal).find(installers + "Swapped.exe"), std::string::npos);
-  Answer(refusal, IDOK);
-  Sleep(500);
-  EXPECT_FALSE(gui::Exists(installers + "FrameKit.ini")) << "the swapped installer ran";
-  yes(acquire[1].hwnd);
+  EXPECT_EQ(gui::MessageBoxText(refusal),
+            "The installer \"" + installers + "Swapped.exe\" is damaged or is not the one packaged "
+            "with your installation, so it was not started.\r\nGet the installer again from where "
+            "you got the simulator, or reinstall the simulator.");
+  AnswerAndSettle(refusal, IDOK, window);
+  PostMessageA(acquire[1].hwnd, BM_CLICK, 0, 0);
+  AnswerAndSettle(box(true), IDYES, window);
   EXPECT_TRUE(WaitFile(installers + "FrameKit.ini")) << "the pinned installer did not run";
+  // An installer started stays until its box is answered.
+  EXPECT_EQ(Running("SetupFrameKit.exe"), 1);
+  EXPECT_EQ(Running("Swapped.exe"), 0) << "the swapped installer ran";
   EXPECT_TRUE(preflect.Close(10000));
 }
 
@@ -445,7 +501,7 @@ TEST_F(CheckWindowGui, MissingFileNoThenYes) {
   ASSERT_NE(question, nullptr);
   Answer(question, IDYES);
   EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt"));
-  EXPECT_TRUE(preflect.WaitExit(10000));
+  EXPECT_TRUE(preflect.Ends(10000));
   EXPECT_EQ(Stamp(), Today());
 }
 
@@ -454,6 +510,7 @@ TEST_F(CheckWindowGui, ClosedWhileTheProgressDialogIsShown) {
   gui::Program preflect(stage + "\\Preflect.exe", stage);
   HWND error = WaitBox(preflect.pid());
   ASSERT_NE(error, nullptr);
+  EXPECT_EQ(gui::Text(error), "Error");
   bool dialogShown = false;
   for (HWND w : gui::TopWindows(preflect.pid()))
     if (gui::Text(w) == "Search in progress...") dialogShown = true;
@@ -461,11 +518,10 @@ TEST_F(CheckWindowGui, ClosedWhileTheProgressDialogIsShown) {
   HWND window = CheckWindow(preflect.pid(), false);
   ASSERT_NE(window, nullptr);
   PostMessageA(window, WM_CLOSE, 0, 0);
-  // The box may go with its owner; answer it if it stays.
-  if (!preflect.WaitExit(2000)) {
-    if (HWND box = gui::FindMessageBox(preflect.pid())) Answer(box, IDOK);
-  }
-  EXPECT_TRUE(preflect.WaitExit(10000));
+  // The box may go with its owner; that box is answered if it stays, and
+  // any other fails.
+  if (!preflect.WaitExit(2000) && IsWindow(error)) Answer(error, IDOK);
+  EXPECT_TRUE(preflect.Ends(10000));
   EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
 }
 

@@ -73,7 +73,7 @@ class ToolGui : public ::testing::Test {
         30000);
     if (!window) return {};
     const std::string report = gui::CopyReport(window);
-    preflect.Close(10000);
+    EXPECT_TRUE(preflect.Close(10000));
     return FromReport(report);
   }
 

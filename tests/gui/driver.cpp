@@ -1,6 +1,7 @@
 #include "tests/gui/driver.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <unknwn.h>
 
 #include <algorithm>
@@ -111,16 +112,43 @@ bool Program::running() const {
   return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-bool Program::WaitExit(DWORD milliseconds, DWORD* exitCode) {
-  if (!info_.hProcess) return false;
-  if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return false;
-  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
-  return true;
+bool Program::WaitExit(DWORD milliseconds) {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
-bool Program::Close(DWORD milliseconds) {
-  for (HWND w : TopWindows(pid(), false)) PostMessageA(w, WM_CLOSE, 0, 0);
-  return WaitExit(milliseconds);
+::testing::AssertionResult Program::Ends(DWORD milliseconds, DWORD expected) {
+  const DWORD start = GetTickCount();
+  // A box already up is one the caller has just answered: it may take a
+  // moment to go, but not long.
+  const HWND answered = FindMessageBox(pid());
+  while (running()) {
+    if (HWND box = FindMessageBox(pid()); box && (box != answered || GetTickCount() - start > 5000))
+      return ::testing::AssertionFailure()
+             << "it shows a box nobody expected, \"" << Text(box) << "\": " << MessageBoxText(box);
+    if (GetTickCount() - start > milliseconds)
+      return ::testing::AssertionFailure() << "still running after " << milliseconds << " ms";
+    WaitForSingleObject(info_.hProcess, 50);
+  }
+  DWORD code = STILL_ACTIVE;
+  if (!info_.hProcess || !GetExitCodeProcess(info_.hProcess, &code))
+    return ::testing::AssertionFailure() << "it never started";
+  if (code != expected) {
+    char text[64];
+    std::snprintf(text, sizeof text, "it ended with exit code 0x%lX, not %lu",
+                  static_cast<unsigned long>(code), static_cast<unsigned long>(expected));
+    return ::testing::AssertionFailure() << text;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Program::Close(DWORD milliseconds, DWORD expected) {
+  // A box up now would go with the window that owns it.
+  if (HWND box = FindMessageBox(pid()))
+    return ::testing::AssertionFailure()
+           << "asked to close, it shows a box nobody answered, \"" << Text(box) << "\": " << MessageBoxText(box);
+  for (HWND w : TopWindows(pid(), false))
+    if (ClassName(w) != "#32770") PostMessageA(w, WM_CLOSE, 0, 0);
+  return Ends(milliseconds, expected);
 }
 
 namespace {
@@ -319,16 +347,26 @@ std::string CopyReport(HWND window) {
   return report;
 }
 
-bool SystemHasAccessibleObjects() {
-  static const bool has = [] {
-    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    if (!(wine && sizeof(void*) == 8)) return true;
-    std::printf("note: 64-bit Wine 8's oleacc neither makes nor marshals accessible objects "
-                "(CreateStdAccessibleObject answers E_NOINTERFACE), so what a screen reader "
-                "reads is checked on the 32-bit build\n");
-    return false;
+std::string NoAccessibleObjects() {
+  static const std::string why = []() -> std::string {
+    const HWND window = CreateWindowA("STATIC", "probe", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr,
+                                      nullptr, nullptr);
+    IAccessible* object = nullptr;
+    HRESULT hr = CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+                                           reinterpret_cast<void**>(&object));
+    VARIANT self{}, role{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    if (SUCCEEDED(hr)) hr = object->get_accRole(self, &role);
+    if (object) object->Release();
+    DestroyWindow(window);
+    char text[128] = {};
+    if (FAILED(hr))
+      std::snprintf(text, sizeof text, "no accessible objects for screen readers here: "
+                    "CreateStdAccessibleObject or get_accRole answered 0x%08lX", static_cast<unsigned long>(hr));
+    return text;
   }();
-  return has;
+  return why;
 }
 
 }  // namespace gui

@@ -4,6 +4,8 @@
 // wait polls with a deadline and reports what it saw last.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,10 +34,17 @@ class Program {
   Program& operator=(const Program&) = delete;
   DWORD pid() const { return info_.dwProcessId; }
   bool running() const;
-  // Waits for the program to end; false on time-out.
-  bool WaitExit(DWORD milliseconds, DWORD* exitCode = nullptr);
-  // Closes every top-level window it has, then waits for it to end.
-  bool Close(DWORD milliseconds);
+  // Waits for the program to end; false on time-out. Says nothing of how
+  // it ended: Ends() does.
+  bool WaitExit(DWORD milliseconds);
+  // Waits for the program to end and checks how: with exit status
+  // `expected`, and with no message box of its own shown meanwhile (a
+  // run-time error, an error nobody expected), which fails naming its text;
+  // a box up when it is called must be one just answered, and go.
+  ::testing::AssertionResult Ends(DWORD milliseconds, DWORD expected = 0);
+  // Asks every window it has to close, then Ends(): a message box standing
+  // then, or after, is a failure, never dismissed.
+  ::testing::AssertionResult Close(DWORD milliseconds, DWORD expected = 0);
 
  private:
   PROCESS_INFORMATION info_{};
@@ -76,10 +85,9 @@ std::string ClipboardText();
 // returns what it holds; empty when nothing came within ten seconds.
 std::string CopyReport(HWND window);
 
-// Whether the system gives screen readers accessible objects: not 64-bit
-// Wine 8, whose oleacc makes and marshals none, so what a screen reader
-// reads is checked on the 32-bit build. Says so on standard output the
-// first time it answers no.
-bool SystemHasAccessibleObjects();
+// Why the system gives screen readers no accessible objects (64-bit Wine
+// 8's oleacc makes none), found by making one for a window of this process
+// and reading its role; empty when it gives them. For GTEST_SKIP.
+std::string NoAccessibleObjects();
 
 }  // namespace gui

@@ -57,7 +57,7 @@ TEST_F(LinkoraGui, AsksWithItsTextAndCaption) {
   // Its only window: there is no form behind the box.
   EXPECT_EQ(gui::TopWindows(linkora.pid()).size(), 1u);
   PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_TRUE(linkora.WaitExit(10000));
+  EXPECT_TRUE(linkora.Ends(10000));
 }
 
 TEST_F(LinkoraGui, CancelOpensNothing) {
@@ -65,9 +65,7 @@ TEST_F(LinkoraGui, CancelOpensNothing) {
   HWND box = WaitForBox(linkora);
   ASSERT_NE(box, nullptr);
   PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-  DWORD code = 99;
-  EXPECT_TRUE(linkora.WaitExit(10000, &code));
-  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(linkora.Ends(10000));
   // Nothing to wait for: give a browser the time it would take.
   EXPECT_FALSE(hook.WaitForUrls(1, 3000));
 }
@@ -77,7 +75,7 @@ TEST_F(LinkoraGui, OkOpensThePartnerPage) {
   HWND box = WaitForBox(linkora);
   ASSERT_NE(box, nullptr);
   PostMessageA(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(linkora.WaitExit(20000));
+  EXPECT_TRUE(linkora.Ends(20000));
   ASSERT_TRUE(hook.WaitForUrls(1, 20000));
   EXPECT_EQ(hook.Urls(), std::vector<std::string>{"http://www.zantrix.example/partner.htm?ID=1331"});
 }
@@ -93,11 +91,11 @@ TEST_F(LinkoraGui, TwoStartsTwoIndependentBoxes) {
   EXPECT_NE(first.pid(), second.pid());
   // Answering one leaves the other asking.
   PostMessageA(secondBox, WM_COMMAND, IDCANCEL, 0);
-  EXPECT_TRUE(second.WaitExit(10000));
+  EXPECT_TRUE(second.Ends(10000));
   EXPECT_TRUE(first.running());
   EXPECT_TRUE(IsWindowVisible(firstBox));
   PostMessageA(firstBox, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(first.WaitExit(20000));
+  EXPECT_TRUE(first.Ends(20000));
   ASSERT_TRUE(hook.WaitForUrls(1, 20000));
   Sleep(1000);  // a second address would be a fault
   EXPECT_EQ(hook.Urls(), std::vector<std::string>{"http://www.zantrix.example/partner.htm?ID=1331"});

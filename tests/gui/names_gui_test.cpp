@@ -138,7 +138,7 @@ TEST_F(NamesGui, RowsAcquireRetestContinueFromAFolderOutsideTheCodePage) {
   ASSERT_NE(go, nullptr);
   PostMessageA(go, BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt")) << "the simulator did not start";
-  EXPECT_TRUE(preflect.WaitExit(10000));
+  EXPECT_TRUE(preflect.Ends(10000));
 
   // PreflectCheck.exe writes the names whole into a pipe too.
   gui::CopyInto(gui::BinFolder() + "\\PreflectCheck.exe", stage);

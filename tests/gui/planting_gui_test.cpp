@@ -125,7 +125,8 @@ class PlantingGui : public ::testing::Test {
                    "location=\"%ZANTRIXDIR%\\Installers\\SetupFrameKit.exe\"/></product>\r\n"
                    "</systemSearch>\r\n");
     for (const char* name : kPlanted)
-      CopyFileA((bin + "\\planted.dll").c_str(), (stage + "\\" + name + ".dll").c_str(), FALSE);
+      EXPECT_TRUE(CopyFileA((bin + "\\planted.dll").c_str(), (stage + "\\" + name + ".dll").c_str(), FALSE))
+          << "not planted: " << name;
     SetMsinfo(tools + "\\MSINFO32.exe");
   }
   ~PlantingGui() override {
@@ -164,6 +165,19 @@ class PlantingGui : public ::testing::Test {
     return loaded;
   }
 
+  // The control: a look-alike loaded on purpose, by this program, leaves its
+  // marker, which is then cleared. Wine has no DLL of its own by this name
+  // to load instead.
+  void ExpectALoadedCopyToShow() {
+    const std::string copy = stage + "\\textshaping.dll";
+    const HMODULE module = LoadLibraryA(copy.c_str());
+    ASSERT_NE(module, nullptr) << copy;
+    FreeLibrary(module);
+    EXPECT_EQ(Loaded(), std::vector<std::string>{"textshaping.dll by " + gui::BinFolder() +
+                                                 "\\gui_planting_tests.exe"});
+    DeleteFileA((copy + ".loaded").c_str());
+  }
+
   void RunPreflectThroughEverything() {
     gui::Program preflect(stage + "\\Preflect.exe", stage);
     HWND window = WaitWindow(preflect.pid(), kTitle);
@@ -198,7 +212,7 @@ class PlantingGui : public ::testing::Test {
     PostMessageA(next, BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitFile(stage + "\\simulator-started.txt")) << "Continue started nothing";
     AnswerBoxOf("Zantrix Quillon");
-    EXPECT_TRUE(preflect.WaitExit(10000)) << "still open: " << Windows(preflect.pid());
+    EXPECT_TRUE(preflect.Ends(10000)) << "still open: " << Windows(preflect.pid());
   }
 
   void RunLinkoraThroughOk() {
@@ -206,11 +220,12 @@ class PlantingGui : public ::testing::Test {
     HWND box = WaitBox(linkora.pid());
     ASSERT_NE(box, nullptr) << "Linkora asked nothing";
     Answer(box, IDOK);
-    EXPECT_TRUE(linkora.WaitExit(10000));
+    EXPECT_TRUE(linkora.Ends(10000));
   }
 };
 
 TEST_F(PlantingGui, NoLookAlikeIsLoaded) {
+  ExpectALoadedCopyToShow();
   RunPreflectThroughEverything();
   RunLinkoraThroughOk();
   EXPECT_EQ(Loaded(), std::vector<std::string>{});
@@ -223,6 +238,7 @@ TEST_F(PlantingGui, NoLookAlikeIsLoadedWhenNativeDllsArePreferred) {
   for (const char* name : kPlanted) list += std::string(list.empty() ? "" : ",") + name;
   const std::string overrides = "mscoree,mshtml=;winemenubuilder.exe=d;" + list + "=n,b";
   SetEnvironmentVariableA("WINEDLLOVERRIDES", overrides.c_str());
+  ExpectALoadedCopyToShow();
   RunPreflectThroughEverything();
   RunLinkoraThroughOk();
   EXPECT_EQ(Loaded(), std::vector<std::string>{});

@@ -8,20 +8,32 @@ namespace {
 
 const std::string kVendorFolder = "C:\\ProgramData\\Zantrix Software";
 
-// Runs the checker to its end; any window it shows is closed, but an error
-// box fails the test.
+// Runs the checker through its start as a user would: the two boxes a
+// missing requirements file brings (the reader's error, then the question,
+// answered No), then the check window closed. Any other box fails, naming
+// its text, and so does an exit status other than 0.
 void RunOnce(const std::string& stage) {
   gui::Program preflect(stage + "\\Preflect.exe", stage);
   ASSERT_TRUE(preflect.running()) << "could not start Preflect.exe";
-  const DWORD start = GetTickCount();
-  while (!preflect.WaitExit(100)) {
-    if (HWND box = gui::FindMessageBox(preflect.pid()); box && gui::Text(box) != "") {
-      const std::string text = gui::MessageBoxText(box);
-      if (text.find("cannot start") != std::string::npos) FAIL() << "start-up failed: " << text;
-    }
-    ASSERT_LT(GetTickCount() - start, 30000u) << "Preflect.exe did not end";
-    if (!gui::TopWindows(preflect.pid()).empty()) preflect.Close(10000);
+  HWND shown = nullptr;
+  for (const int answer : {IDOK, IDNO}) {
+    HWND box = gui::WaitFor([&]() -> HWND {
+      HWND b = gui::FindMessageBox(preflect.pid());
+      return b && b != shown ? b : nullptr;
+    }, 30000);
+    ASSERT_NE(box, nullptr) << "no box where the missing requirements file brings one";
+    const std::string text = gui::MessageBoxText(box);
+    ASSERT_EQ(gui::Text(box), "Error") << text;
+    ASSERT_EQ(text.rfind("The source file for the preflect is missing", 0) == 0, answer == IDNO) << text;
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    shown = box;
   }
+  ASSERT_NE(gui::WaitFor([&]() -> HWND {
+              for (HWND w : gui::TopWindows(preflect.pid()))
+                if (gui::Text(w) == "Zantrix Preflect" && gui::ClassName(w) != "#32770") return w;
+              return nullptr;
+            }, 30000), nullptr) << "no check window";
+  EXPECT_TRUE(preflect.Close(10000));
 }
 
 std::string Stage(const std::string& descriptor) {
@@ -108,9 +120,7 @@ TEST(Startup, FolderErrorEndsWithAClearMessage) {
               std::string::npos)
         << text;
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    DWORD code = 0;
-    EXPECT_TRUE(preflect.WaitExit(10000, &code));
-    EXPECT_EQ(code, 1u);
+    EXPECT_TRUE(preflect.Ends(10000, 1));
   }
   DeleteFileA(kVendorFolder.c_str());
   MoveFileA(aside.c_str(), kVendorFolder.c_str());

@@ -348,20 +348,21 @@ TEST_F(Cli, PinWritesTheHashesAndVerifyChecksThem) {
     const char* change;
     std::vector<std::string> args;
     int status;
-    const char* says;
+    std::string says;  // the errors on standard error
   };
   const Step steps[] = {
       {"nothing", {"verify", folder}, 0, "matches its pin"},
       {"an installer swapped", {"verify", folder}, 1, "MISMATCH"},
       {"an installer gone", {"pin", folder}, 1, "does not exist, not pinned"},
-      {"no requirements file", {"pin", folder + "\\none"}, 2, ""},
+      {"no requirements file", {"pin", folder + "\\none"}, 2,
+       "preflect-check: cannot read " + folder + "\\none\\filespecs.xml\n"},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.change);
     if (std::string(s.change) == "an installer swapped") os.files.AddFile(folder + "\\Other.exe", "MZ 2");
     if (std::string(s.change) == "an installer gone") os.files.DeleteFile(folder + "\\Setup.exe");
     EXPECT_EQ(Run(s.args), s.status);
-    EXPECT_NE(out.str().find(s.says), std::string::npos) << out.str();
+    EXPECT_NE((out.str() + err.str()).find(s.says), std::string::npos) << out.str() << err.str();
   }
 }
 

@@ -3,6 +3,7 @@
 // at-a-time reader.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "platform/text.h"
@@ -344,6 +345,37 @@ struct ReferenceResult {
   int steps = 0;
 };
 
+// An attribute's value by the format's rules, written out apart from the
+// reader's: "NAME=" anywhere in the tag, in any letter case, even as the end
+// of a longer word; the value lies between the next two quotes, empty
+// without them. Root and type may be given by name. In dir and location the
+// first of %ZANTRIXDIR%, %SYSTEMDIR% and %WINDIR% (in that order) that
+// occurs, in any case, becomes its folder, once.
+std::string Attribute(const std::string& tag, const std::string& name) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 'a' - 'A') : c;
+    return text;
+  };
+  const std::size_t at = lower(tag).find(name + "=");
+  const std::size_t open = at == std::string::npos ? at : tag.find('"', at);
+  const std::size_t close = open == std::string::npos ? open : tag.find('"', open + 1);
+  std::string value = close == std::string::npos ? "" : tag.substr(open + 1, close - open - 1);
+  static const std::map<std::string, std::map<std::string, std::string>> named = {
+      {"root", {{"HKEY_CLASSES_ROOT", "-2147483648"}, {"HKEY_CURRENT_USER", "-2147483647"},
+                {"HKEY_LOCAL_MACHINE", "-2147483646"}, {"HKEY_USERS", "-2147483645"},
+                {"HKEY_CURRENT_CONFIG", "-2147483643"}}},
+      {"type", {{"REG_SZ", "1"}, {"REG_EXPAND_SZ", "2"}, {"REG_BINARY", "3"}, {"REG_DWORD", "4"},
+                {"REG_MULTI_SZ", "7"}}}};
+  if (named.count(name) && named.at(name).count(value)) return named.at(name).at(value);
+  if (name != "dir" && name != "location") return value;
+  for (const auto& [token, folder] : {std::pair{"%zantrixdir%", "C:\\Program Files\\Zantrix\\Preflect"},
+                                      std::pair{"%systemdir%", "C:\\windows\\system32"},
+                                      std::pair{"%windir%", "C:\\windows"}})
+    if (const std::size_t t = lower(value).find(token); t != std::string::npos)
+      return value.replace(t, std::string(token).size(), folder);
+  return value;
+}
+
 ReferenceResult ReferenceRead(const std::string& ansi) {
   ReferenceResult out;
   out.list.resize(2);
@@ -376,25 +408,25 @@ ReferenceResult ReferenceRead(const std::string& ansi) {
     if (lt != std::string::npos && lt != 0) tag = tag.substr(lt);
     if (has(tag, "systemSearch")) continue;
     if (has(tag, "<product")) {
-      work.ProductName = modCheck::GetAttributeValue(tag, 0);
+      work.ProductName = Attribute(tag, "name");
     } else if (has(tag, "<registryEntry")) {
-      const auto root = number(modCheck::GetAttributeValue(tag, 1));
-      const auto type = number(modCheck::GetAttributeValue(tag, 4));
+      const auto root = number(Attribute(tag, "root"));
+      const auto type = number(Attribute(tag, "type"));
       work.RegRoot = root && type ? *root : 0;
-      work.RegKey = modCheck::GetAttributeValue(tag, 2);
-      work.RegValueName = modCheck::GetAttributeValue(tag, 3);
+      work.RegKey = Attribute(tag, "key");
+      work.RegValueName = Attribute(tag, "value");
       work.RegType = type.value_or(0);
-      work.RegData = modCheck::GetAttributeValue(tag, 5);
-      work.RegView = modCheck::GetAttributeValue(tag, 10);
+      work.RegData = Attribute(tag, "data");
+      work.RegView = Attribute(tag, "view");
     } else if (has(tag, "<fileEntry")) {
-      work.FileName = modCheck::GetAttributeValue(tag, 0);
-      work.FileDir = modCheck::GetAttributeValue(tag, 6);
-      work.FileVersion = modCheck::GetAttributeValue(tag, 7);
-      work.FileView = modCheck::GetAttributeValue(tag, 10);
+      work.FileName = Attribute(tag, "name");
+      work.FileDir = Attribute(tag, "dir");
+      work.FileVersion = Attribute(tag, "version");
+      work.FileView = Attribute(tag, "view");
     } else if (has(tag, "<remedy")) {
-      work.RemedySource = modCheck::GetAttributeValue(tag, 8);
-      work.RemedyLocation = modCheck::GetAttributeValue(tag, 9);
-      work.RemedySha256 = modCheck::GetAttributeValue(tag, 11);
+      work.RemedySource = Attribute(tag, "source");
+      work.RemedyLocation = Attribute(tag, "location");
+      work.RemedySha256 = Attribute(tag, "sha256");
     } else if (has(tag, "/product")) {
       const std::size_t u = out.list.size() - 1;
       if (!out.list[u - 1].ProductName.empty()) {
