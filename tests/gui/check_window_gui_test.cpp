@@ -558,9 +558,7 @@ TEST_F(CheckWindowGui, EndTaskAtAnyMomentOfALongCheck) {
     ASSERT_TRUE(ProgressDialog(preflect.pid())) << "the check ended before the close";
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     const DWORD closed = GetTickCount();
-    DWORD code = STILL_ACTIVE;
-    EXPECT_TRUE(preflect.WaitExit(5000, &code)) << "still running 5 s after the close";
-    EXPECT_EQ(code, 0u) << "ended with status " << code;
+    EXPECT_TRUE(preflect.Ends(5000)) << "5 s after the close";
     EXPECT_LT(GetTickCount() - closed, 5000u);
     EXPECT_TRUE(gui::TopWindows(preflect.pid(), false).empty());
     EXPECT_EQ(Stamp(), "");
@@ -605,9 +603,7 @@ TEST_F(CheckWindowGui, WindowsEndsTheSession) {
       EXPECT_TRUE(Find(Children(window), "Perform Test")) << "results of a stopped search";
     }
     ended(preflect.pid());
-    DWORD code = STILL_ACTIVE;
-    EXPECT_TRUE(preflect.WaitExit(5000, &code)) << "still running after the end of the session";
-    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(preflect.Ends(5000)) << "after the end of the session";
     EXPECT_EQ(Stamp(), "");
   }
   EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
@@ -653,7 +649,7 @@ TEST_F(CheckWindowGui, HashingALargeInstallerNeverHangs) {
             "The installer \"" + big + "\" is damaged or is not the one packaged with your "
             "installation, so it was not started.\r\nGet the installer again from where you got "
             "the simulator, or reinstall the simulator.");
-  Answer(refusal, IDOK);
+  AnswerAndSettle(refusal, IDOK, window);
   EXPECT_TRUE(preflect.Close(10000));
   DeleteFileA(big.c_str());
 }

@@ -210,15 +210,11 @@ TEST(Languages, EveryFormAtTwoDpis) {
   exe.resize(GetModuleFileNameA(nullptr, exe.data(), MAX_PATH));
   for (const DWORD dpi : {96, 144}) {
     SCOPED_TRACE(std::to_string(dpi) + " DPI");
-    DWORD code = 1;
-    {
-      const ScreenDpi screen(dpi);
-      gui::Program child(exe, gui::BinFolder(),
-                         "--gtest_also_run_disabled_tests "
-                         "--gtest_filter=Languages.DISABLED_FormsInThisLanguage");
-      ASSERT_TRUE(child.WaitExit(60000, &code)) << "the run did not end";
-    }
-    EXPECT_EQ(code, 0u) << "the run failed (its output is above)";
+    const ScreenDpi screen(dpi);
+    gui::Program child(exe, gui::BinFolder(),
+                       "--gtest_also_run_disabled_tests "
+                       "--gtest_filter=Languages.DISABLED_FormsInThisLanguage");
+    EXPECT_TRUE(child.Ends(60000)) << "the run failed (its output is above)";
   }
 }
 
@@ -279,9 +275,7 @@ TEST(Languages, TheProgramsSpeakIt) {
       EXPECT_EQ(gui::MessageBoxText(box),
                 visit + "\r\n" + text("Please ensure you have an active connection to the Internet."));
       PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
-      DWORD code = 1;
-      EXPECT_TRUE(linkora.WaitExit(10000, &code));
-      EXPECT_EQ(code, 0u);
+      EXPECT_TRUE(linkora.Ends(10000));
     }
     gui::RemoveTree(stage);
   }
