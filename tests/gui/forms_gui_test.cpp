@@ -2,6 +2,9 @@
 // what the system reports (classes, texts, pixel rectangles, styles, icons,
 // focus) is compared with the model.
 #include <windows.h>
+// Before the portable headers: it takes back <windows.h>'s names that clash
+// with theirs (DeleteFile).
+#include "platform/win32/win32.h"
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -10,8 +13,10 @@
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "about/frmAbout.h"
+#include "checkwindow/ShellLaunch.h"
 #include "checkwindow/frmDialog.h"
 #include "checkwindow/frmSystemCheck.h"
 #include "platform/forms.h"
@@ -534,6 +539,63 @@ TEST_F(Real, AFileSearchThatBlocksNeverHangsTheWindow) {
   EXPECT_EQ(share.searches, 1) << "one search, one test";
   EXPECT_EQ(poll.hung, 0) << "hung answers in " << poll.polls << " polls";
   EXPECT_NE(TheSystemCheck().Report().find("network"), std::string::npos) << TheSystemCheck().Report();
+}
+
+// The shell stands in while the real file system holds the installer: while
+// its prompt would wait, someone swaps the installer every way Windows has
+// (write, replace, rename, delete); each fails, and the path the shell is
+// given is the file that was hashed, unchanged.
+TEST_F(Real, TheInstallerCheckedIsTheOneStarted) {
+  struct SwappingShell : platform::Shell {
+    std::string installer, started;
+    std::vector<std::string> swaps;
+    platform::Status Execute(const std::string&, const std::string& file,
+                             const std::optional<std::string>&, const std::string&, int,
+                             platform::WindowHandle, std::intptr_t& result) override {
+      started = file;
+      const std::string other = installer + ".new";
+      gui::WriteText(other, "MZ swapped");
+      const HANDLE write = CreateFileA(installer.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+      if (write != INVALID_HANDLE_VALUE) swaps.push_back("opened for writing"), CloseHandle(write);
+      if (MoveFileExA(other.c_str(), installer.c_str(), MOVEFILE_REPLACE_EXISTING)) swaps.push_back("replaced");
+      if (ReplaceFileA(installer.c_str(), other.c_str(), nullptr, 0, nullptr, nullptr)) swaps.push_back("ReplaceFile");
+      if (MoveFileA(installer.c_str(), (installer + ".old").c_str())) swaps.push_back("renamed");
+      if (DeleteFileA(installer.c_str())) swaps.push_back("deleted");
+      DeleteFileA(other.c_str());
+      result = 42;
+      return platform::kOk;
+    }
+    platform::Status StartProgram(const std::string&) override { return platform::kOk; }
+  } shell;
+  const std::string stage = gui::MakeStage("held");
+  shell.installer = stage + "\\Setup.exe";
+  gui::WriteText(shell.installer, "MZ packaged");
+  platform::Services services = platform::Os();
+  services.shell = &shell;
+  platform::Install(services);
+  modCheck::Requirement entry;
+  entry.RemedySource = "package";
+  entry.RemedyLocation = "Setup.exe";  // relative: the program folder's
+  // The digest of "MZ packaged", read through the system's own hash.
+  entry.RemedySha256 = modCheck::Sha256Text(*modCheck::CheckPin(shell.installer, "").actual);
+  struct Folder : platform::AppInfo {
+    std::string folder;
+    std::string Title() override { return "Zantrix Preflect"; }
+    platform::AppVersion Version() override { return {}; }
+    std::string FileDescription() override { return {}; }
+    std::string ExecutableFolder() override { return folder; }
+  } app;
+  app.folder = stage;
+  services.app = &app;
+  platform::Install(services);
+  const shell_launch::RemedyOpened opened = shell_launch::OpenRemedy(entry, 0, [] { return true; });
+  platform::win32::InstallServices();
+  EXPECT_TRUE(opened.started) << opened.refusal;
+  EXPECT_EQ(shell.started, shell.installer);
+  EXPECT_TRUE(shell.swaps.empty()) << shell.swaps.front();
+  EXPECT_EQ(gui::ReadText(shell.installer), "MZ packaged");
+  gui::RemoveTree(stage);
 }
 
 // The system's colours while it lives, given with SetSysColors, which
