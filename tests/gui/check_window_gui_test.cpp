@@ -164,6 +164,16 @@ bool WaitBrowsed(const std::string& address) {
                       15000) != nullptr;
 }
 
+// The check window with one missing row, and the question its Acquire
+// asks; null when either does not come.
+HWND AskTheOneAcquire(DWORD pid, HWND& window) {
+  window = WaitCheckWindow(pid);
+  const auto acquire = window ? Visible(Children(window), "Acquire") : std::vector<Child>{};
+  if (acquire.size() != 1) return nullptr;
+  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
+  return WaitBox(pid);
+}
+
 struct CheckWindowGui : ::testing::Test {
   std::string stage = gui::MakeStage("check");
   CheckWindowGui() {
@@ -458,12 +468,8 @@ TEST_F(CheckWindowGui, WebRemedyOpensTheBrowser) {
   Specs("<product name=\"Chart Viewer\"><fileEntry name=\"none.exe\" dir=\"%ZANTRIXDIR%\\\"/>"
         "<remedy source=\"web\" location=\"http://www.zantrix.example/viewer.htm\"/></product>\r\n");
   gui::Program preflect(stage + "\\Preflect.exe", stage);
-  HWND window = WaitCheckWindow(preflect.pid());
-  ASSERT_NE(window, nullptr);
-  const auto acquire = Visible(Children(window), "Acquire");
-  ASSERT_EQ(acquire.size(), 1u);
-  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
-  HWND box = WaitBox(preflect.pid());
+  HWND window = nullptr;
+  HWND box = AskTheOneAcquire(preflect.pid(), window);
   ASSERT_NE(box, nullptr);
   EXPECT_NE(gui::MessageBoxText(box).find("Your default web browser will open"), std::string::npos);
   Answer(box, IDYES);
@@ -627,12 +633,8 @@ TEST_F(CheckWindowGui, HashingALargeInstallerNeverHangs) {
         "<remedy source=\"package\" location=\"%ZANTRIXDIR%\\Installers\\Big.exe\" sha256=\"" +
         std::string(64, 'a') + "\"/></product>\r\n");
   gui::Program preflect(stage + "\\Preflect.exe", stage);
-  HWND window = WaitCheckWindow(preflect.pid());
-  ASSERT_NE(window, nullptr);
-  const auto acquire = Visible(Children(window), "Acquire");
-  ASSERT_EQ(acquire.size(), 1u);
-  PostMessageA(acquire[0].hwnd, BM_CLICK, 0, 0);
-  HWND question = WaitBox(preflect.pid());
+  HWND window = nullptr;
+  HWND question = AskTheOneAcquire(preflect.pid(), window);
   ASSERT_NE(question, nullptr);
   Answer(question, IDYES);
   int polls = 0, hung = 0;
