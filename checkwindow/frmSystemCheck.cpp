@@ -354,6 +354,10 @@ void frmSystemCheck::mnuHelp_About_Click() { ShowAboutBox(); }
 // Whatever holds up the end of the session stops: the search, the hash.
 void frmSystemCheck::Form_SessionEnding() { modCheck::CancelSearch(); }
 
+// The session goes on: what is started from now on runs to its end. A test
+// the question stopped has ended already, showing the window as it was.
+void frmSystemCheck::Form_SessionResumed() { modCheck::ResumeSearches(); }
+
 void frmSystemCheck::Form_QueryUnload(std::int16_t& /*Cancel*/, std::int16_t /*UnloadMode*/) {
   // Closing the check window, for whatever reason, ends the checker, and
   // a search under way with it.

@@ -36,6 +36,7 @@ class frmSystemCheck : public platform::Form {
   void Form_QueryUnload(std::int16_t& Cancel, std::int16_t UnloadMode) override;
   void Form_KeyDown(int& KeyCode, int Shift) override;
   void Form_SessionEnding() override;
+  void Form_SessionResumed() override;
 
  private:
   void ShowResults();

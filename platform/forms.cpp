@@ -315,6 +315,8 @@ void Form::OnSessionEnded() {
     if (form->IsLoaded()) form->Unload(kFormAppWindows);
 }
 
+void Form::OnSessionResumed() { Form_SessionResumed(); }
+
 void Form::OnLostFocus() { Form_LostFocus(); }
 
 bool Form::OnKeyDown(int keyCode, int shift) {

@@ -176,6 +176,9 @@ class Form {
   // The session ends: every loaded form is unloaded (kFormAppWindows), so
   // that nothing of the program holds files an installer must replace.
   static void OnSessionEnded();
+  // Windows asked, but the session goes on after all (another program said
+  // no): the form gets Form_SessionResumed to take back what it stopped.
+  void OnSessionResumed();
   void OnLostFocus();
   // A key went down in the form: Form_KeyDown sees it first when the form
   // has KeyPreview. True when the form took it (set KeyCode to 0).
@@ -198,6 +201,7 @@ class Form {
   }
   virtual void Form_Unload(std::int16_t& Cancel) { (void)Cancel; }
   virtual void Form_SessionEnding() {}
+  virtual void Form_SessionResumed() {}
   virtual void Form_LostFocus() {}
   virtual void Form_KeyDown(int& KeyCode, int Shift) { (void)KeyCode, (void)Shift; }
 

@@ -13,5 +13,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The requirements search moves the progress dialog's bar.
   modCheck::SetProgressTarget(&DialogProgress());
   if (const int failed = modMain::Run()) return failed;
-  return platform::win32::RunMessageLoop();
+  return platform::win32::EndProgram(platform::win32::RunMessageLoop());
 }

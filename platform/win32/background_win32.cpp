@@ -50,6 +50,7 @@ class Worker {
 };
 
 Worker* g_worker = nullptr;  // the window's thread alone hands out jobs
+bool g_gaveUp = false;
 
 }  // namespace
 
@@ -74,7 +75,16 @@ bool WinBackground::Run(std::function<void()> work, const std::function<bool()>&
   // Given up: the worker keeps the job to its end, and the next job gets a
   // worker of its own.
   g_worker = nullptr;
+  g_gaveUp = true;
   return false;
+}
+
+int EndProgram(int exitCode) {
+  // Work given up as the program ended (a search on a share that dropped)
+  // may still run on its own thread: the process ends here, before the
+  // program's static objects go from under it.
+  if (g_gaveUp) ExitProcess(static_cast<UINT>(exitCode));
+  return exitCode;
 }
 
 }  // namespace platform::win32

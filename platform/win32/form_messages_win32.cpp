@@ -113,7 +113,10 @@ LRESULT FormWin32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
       // Every form goes now, this one included: Windows may end the
       // process as soon as this returns.
-      if (wParam) Form::OnSessionEnded();
+      if (wParam)
+        Form::OnSessionEnded();
+      else
+        form.OnSessionResumed();
       return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:

@@ -105,5 +105,8 @@ void InstallServices();
 // The texts in the user's language from the program's string tables; a
 // program that speaks English only (preflect-check) does without.
 void InstallCatalogue();
+// What WinMain returns: `exitCode`, or the process ends at once with it when
+// background work it gave up may still be running.
+int EndProgram(int exitCode);
 
 }  // namespace platform::win32

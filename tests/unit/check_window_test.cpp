@@ -718,11 +718,17 @@ TEST_F(CheckWindow, EndedOrClickedAtEveryPointWhereMessagesRun) {
 
 // Windows asks whether the session may end while a search runs: yes, and
 // the search stops; what it found so far is neither shown nor stamped, and
-// the window is shown as it was. The end itself unloads every form.
+// the window is shown as it was. When another program says no, the session
+// goes on and what the user starts runs to its end; the end itself unloads
+// every form and starts nothing.
 TEST_F(CheckWindow, SessionEndingStopsTheSearch) {
+  os.files.AddFile(kFolder + "\\Setup.exe", "MZ");
+  platform::Sha256Digest digest{};
+  os.hasher.Sha256(kFolder + "\\Setup.exe", digest);
   std::string products;
   for (int i = 0; i < 40; ++i) products += Product("P" + std::to_string(i), true);
-  Specs(products);
+  Specs(products + Product("Pinned", false, "pkg", "%ZANTRIXDIR%\\Setup.exe",
+                           modCheck::Sha256Text(digest)));
   modCheck::SetProgressTarget(&DialogProgress());
   os.clock.step = 50;
   os.forms.whileDoingEvents = [&] { TheDialog().OnSessionEnding(); };
@@ -731,9 +737,14 @@ TEST_F(CheckWindow, SessionEndingStopsTheSearch) {
   EXPECT_FALSE(TheDialog().IsLoaded());
   EXPECT_EQ(Named("cmdPerform").Caption(), "Perform Test");
   EXPECT_FALSE(Stamp());
+  Click(Named("cmdPerform"));
+  form.OnSessionEnding();
+  form.OnSessionResumed();
+  Click(Row("cmdAcquire", 40));
+  EXPECT_EQ(os.shell.calls.size(), 1u) << "the installer was not started after the logoff stopped";
   platform::Form::OnSessionEnded();
   EXPECT_TRUE(platform::LoadedForms().empty());
-  EXPECT_TRUE(os.shell.calls.empty());
+  EXPECT_EQ(os.shell.calls.size(), 1u);
   modCheck::SetProgressTarget(nullptr);
 }
 
