@@ -212,21 +212,71 @@ TEST(Explain, FieldsAfterInheritanceAndTokensWithTheirLines) {
     EXPECT_NE(squeezed.find(std::string(line) + "\n"), std::string::npos) << line << "\nin:\n" << text;
 }
 
+// Replaces a file of the map as the real steps would, failing at the step
+// `failAt` names ("change" edits the file under it before the swap).
+struct MapReplacer : checktool::FileReplacer {
+  std::map<std::string, std::string>& files;
+  std::string failAt, path, temp;
+  MapReplacer(std::map<std::string, std::string>& f, std::string step) : files(f), failAt(std::move(step)) {}
+  std::string Step(const char* step, const char* reason) { return failAt == step ? reason : ""; }
+  std::string Create(const std::string& p) override {
+    path = p;
+    temp = p + ".new";
+    if (failAt == "create") return "Disk quota exceeded";
+    files[temp];
+    return {};
+  }
+  std::string Write(std::string_view bytes) override {
+    files[temp] += bytes.substr(0, failAt == "write" ? bytes.size() / 2 : bytes.size());
+    return Step("write", "No space left on device");
+  }
+  std::string Flush() override { return Step("flush", "Input/output error"); }
+  std::string Close() override {
+    if (failAt == "change") files[path] += "<!-- edited meanwhile -->";
+    return Step("close", "The network name is no longer available");
+  }
+  std::string Replace() override {
+    if (failAt == "replace") return "Access is denied";
+    files[path] = files[temp];
+    files.erase(temp);
+    return {};
+  }
+  void Discard() override { files.erase(temp); }
+};
+
 struct Cli : ::testing::Test {
   fakes::FakeOs os;
   std::ostringstream out, err;
   checktool::Io io{out, err};
   std::map<std::string, std::string> files;
+  std::map<std::string, checktool::PathKind> kinds;  // folders, devices; File: unreadable
+  std::string failAt;                                // the replacement's step that fails
   const std::string folder = "C:\\Program Files\\Zantrix\\Preflect";
 
   Cli() {
     io.machine = "TESTPC";
     io.currentFolder = folder;
-    io.readFile = [this](const std::string& path) -> std::optional<std::string> {
+    io.readFile = [this](const std::string& path) {
+      checktool::FileRead read;
+      const auto kind = kinds.find(path);
       const auto it = files.find(path);
-      if (it == files.end()) return std::nullopt;
-      return it->second;
+      if (kind != kinds.end()) {
+        read.kind = kind->second;
+        read.reason = "Permission denied";
+      } else if (it == files.end()) {
+        read.kind = checktool::PathKind::None;
+        read.reason = "The file does not exist.";
+      } else {
+        read.bytes = it->second;
+      }
+      return read;
     };
+    io.kindOf = [this](const std::string& path) {
+      const auto kind = kinds.find(path);
+      if (kind != kinds.end()) return kind->second;
+      return files.count(path) ? checktool::PathKind::File : checktool::PathKind::None;
+    };
+    io.newReplacer = [this] { return std::make_unique<MapReplacer>(files, failAt); };
     os.files.AddFile(folder + "\\have.dll", "MZ");
     os.versions.Set(folder + "\\have.dll", 6, 1, 2, 3);
   }
@@ -334,10 +384,6 @@ TEST_F(Cli, PinWritesTheHashesAndVerifyChecksThem) {
            "\r\n" + Product("C", kNoRegistry + kNoFile + kRemedy) + "\r\n</systemSearch>\r\n";
   };
   files[path] = specs("", zeros);
-  io.writeFile = [&](const std::string& p, const std::string& bytes) {
-    files[p] = bytes;
-    return true;
-  };
   ASSERT_EQ(Run({"pin", folder}), 0) << err.str();
   EXPECT_EQ(files[path], specs(" sha256=\"" + hash("Setup.exe") + "\"", hash("Other.exe")));
   EXPECT_NE(out.str().find("pinned " + hash("Setup.exe")), std::string::npos) << out.str();
