@@ -107,9 +107,17 @@ struct Loaded {
   std::string bytes;
 };
 
+// A path the command line gave, as printed and opened: on Windows with its
+// backslashes ("./quill/" is ".\quill\"); elsewhere as given, where a
+// backslash may be part of a name.
+std::string Printed(const Io& io, const std::string& path) {
+  return io.separator == '\\' ? SystemPath(path, '\\') : path;
+}
+
 // Reads a requirements file, or says on standard error why it cannot and
 // answers 2. A folder stands for its filespecs.xml where `folderMeansSpecs`.
 int Load(Io& io, std::string path, bool folderMeansSpecs, Loaded& loaded) {
+  path = Printed(io, path);
   FileRead read = io.readFile(path);
   if (read.kind == PathKind::Folder && folderMeansSpecs) {
     path = JoinPath(path, kSpecs, io.separator);
@@ -239,7 +247,7 @@ int Pins(Io& io, const Options& o, bool pinning) {
   if (const std::string bad = Misplaced(o, true, false, false, pinning, !pinning); !bad.empty())
     return Usage(io, bad + " is not an option of " + command);
   if (const int usage = OneOperand(io, o, "FOLDER")) return usage;
-  const std::string given = TrimFolder(o.operands[0]);
+  const std::string given = TrimFolder(Printed(io, o.operands[0]));
   if (io.kindOf && io.kindOf(given) == PathKind::File)
     return Usage(io, command + " takes a FOLDER, and " + given +
                          " is a file: give the folder that holds " + kSpecs);
@@ -341,7 +349,7 @@ int Run(Io& io, const Options& o) {
     return Usage(io, bad + " is not an option of run");
   if (o.operands.size() > 1) return Usage(io, "run takes one FOLDER at most");
   if (!o.operands.empty() && o.operands[0].empty()) return Usage(io, "run's FOLDER is empty (an unset variable?)");
-  const std::string given = o.operands.empty() ? io.currentFolder : TrimFolder(o.operands[0]);
+  const std::string given = o.operands.empty() ? io.currentFolder : TrimFolder(Printed(io, o.operands[0]));
   if (io.kindOf && io.kindOf(given) == PathKind::File)
     return Usage(io, "run takes a FOLDER, and " + given + " is a file: give the folder that holds " + kSpecs);
   const RunReport report = RunChecksIn(AbsoluteFolder(given, io.currentFolder, io.separator), o.json, io.machine);

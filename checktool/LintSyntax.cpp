@@ -218,7 +218,7 @@ void Watcher::CheckEncoding() {
     Add(*first, Severity::Error, "invalid-bytes",
         "byte " + Hex(static_cast<unsigned char>(byte[0])) + " is not UTF-8, though the file starts "
         "with the UTF-8 byte order mark, so the checker shows \"\xEF\xBF\xBD\" for it" +
-            (more ? " (and " + std::to_string(more) + " more such bytes)" : ""),
+            (more ? " (and " + std::to_string(more) + (more == 1 ? " more such byte)" : " more such bytes)") : ""),
         "save the file as UTF-8 throughout (in " + legacy + " the byte is " +
             Quoted(platform::Os().codePage->FromLegacyAnsi(byte)) + ")");
     return;

@@ -125,8 +125,20 @@ std::string ReadBack(const SourceFile& source, const Read& before, const std::st
   return {};
 }
 
+// verify reads only installers with a pin; one without is only opened, to
+// say whether it is there.
 void Hash(InstallerResult& r, bool pinning) {
-  const modCheck::PinCheck check = modCheck::CheckPin(r.path, r.pin);
+  modCheck::PinCheck check;
+  if (pinning || !r.pin.empty()) {
+    check = modCheck::CheckPin(r.path, r.pin);
+  } else {
+    std::unique_ptr<platform::HeldFile> file;
+    check.status = platform::Os().files->OpenHeld(r.path, file, check.kind);
+    if (check.status == platform::kOk) {
+      r.finding = Finding::NotPinned;
+      return;
+    }
+  }
   if (!check.actual) {
     r.finding = Finding::Missing;
     if (check.kind == platform::FileKind::Folder) r.problem = Problem::Folder;
@@ -172,8 +184,7 @@ PinPlan CheckInstallers(const SourceFile& source, bool pinning, const std::strin
       r.problem = Problem::Address;
     } else {
       r.path = SystemPath(modCheck::InstallerPath(tag.work.RemedyLocation, folder), separator);
-      // verify compares pins; an installer without one is not read at all.
-      if (pinning || !r.pin.empty()) Hash(r, pinning);
+      Hash(r, pinning);
     }
     if (r.change != Change::None) {
       Edit edit;
@@ -205,7 +216,7 @@ std::string Sentence(const InstallerResult& r, bool pinning) {
   switch (r.problem) {
     case Problem::NotFound: text = "does not exist"; break;
     case Problem::Folder: text = "is a folder, not an installer"; break;
-    case Problem::Device: text = "is a device or a pipe, not a file, and is not read"; break;
+    case Problem::Device: text = "is a device or a pipe, not a file"; break;
     case Problem::Unreadable: text = "cannot be read: " + r.reason; break;
     case Problem::Address:
       text = "is a web address, not an installer file (the remedy's source is not \"web\")";

@@ -43,10 +43,11 @@ struct PinPlan {
   std::string unsafe;
 };
 
-// The packaged remedies in file order, each hashed (verify: only those
-// with a pin) and handed to `each` as soon as it is known. `folder` is the
-// program folder, whole, that %ZANTRIXDIR% and relative locations stand
-// in; the services installed must give it as the program's folder.
+// The packaged remedies in file order, each hashed (verify: those with a
+// pin; the others only opened, to see they are there) and handed to `each`
+// as soon as it is known. `folder` is the program folder, whole, that
+// %ZANTRIXDIR% and relative locations stand in; the services installed
+// must give it as the program's folder.
 PinPlan CheckInstallers(const SourceFile& source, bool pinning, const std::string& folder,
                         char separator, const std::function<void(const InstallerResult&)>& each);
 

@@ -3,6 +3,7 @@
 // its schema, and the exit statuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
@@ -120,13 +121,39 @@ TEST(Lint, EachRuleFiresOnItsTrapOnly) {
        Product("A", kNoRegistry + kNoFile + "<remedy location=\"s.exe\" sha256=\"" + kPin + "\"/>")},
       {"sha256-on-web", Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\" sha256=\"" + kPin + "\"/>"),
        Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"http://x/\"/>")},
+      // Files that start with a mark are taken whole, the product on line 1.
+      {"invalid-bytes", "\xEF\xBB\xBF" + Product("Caf\xE9", kNoRegistry + kNoFile + kRemedy),
+       "\xEF\xBB\xBF" + Product("Caf\xC3\xA9", kNoRegistry + kNoFile + kRemedy)},
+      {"not-text", "\xFF\xFE<", "\xEF\xBB\xBF" + Product("A", kNoRegistry + kNoFile + kRemedy)},
+      {"not-text", Product(std::string("A\0B", 3), kNoRegistry + kNoFile + kRemedy), Product("AB", kNoRegistry + kNoFile + kRemedy)},
+      {"conflict-marker", "<<<<<<< HEAD\r\n" + Product("A", kNoRegistry + kNoFile + kRemedy),
+       "<<<<<<<HEAD\r\n" + Product("A", kNoRegistry + kNoFile + kRemedy)},
+      {"tag-in-comment", Product("A", kNoRegistry + kNoFile + kRemedy + "<!-- old: " + kRemedy + " -->"),
+       Product("A", kNoRegistry + kNoFile + kRemedy + "<!-- the old remedy, gone -->")},
+      {"unquoted-value", Product("A", file + " version=1.2.0.0/>" + kRemedy), Product("A", file + " version=\"1.2.0.0\"/>" + kRemedy)},
+      {"entity", Product("A", kNoRegistry + "<fileEntry name=\"a&amp;b.dll\" dir=\"C:\\\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a&b.dll\" dir=\"C:\\\"/>" + kRemedy)},
+      {"duplicate-attribute", Product("A", kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"C:\\\" name=\"b.dll\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a.dll\" dir=\"C:\\\"/>" + kRemedy)},
+      {"arguments-in-location", Product("A", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\vc_redist.x86.exe /quiet\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\vc_redist.x86.exe\"/>")},
+      {"address-not-web", Product("A", kNoRegistry + kNoFile + "<remedy source=\"package\" location=\"https://x/s.exe\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy source=\"web\" location=\"https://x/s.exe\"/>")},
+      {"token-without-backslash", Product("A", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%Installers\\s.exe\"/>"),
+       Product("A", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\Installers\\s.exe\"/>")},
+      {"token-without-backslash", Product("A", kNoRegistry + "<fileEntry name=\"a.sys\" dir=\"%SYSTEMDIR%drivers\\\"/>" + kRemedy),
+       Product("A", kNoRegistry + "<fileEntry name=\"a.sys\" dir=\"%SYSTEMDIR%\\drivers\\\"/>" + kRemedy)},
+  };
+  const auto whole = [](const std::string& body) {
+    return body.rfind("\xEF\xBB\xBF", 0) == 0 || body.rfind("\xFF\xFE", 0) == 0 ? body : File(body);
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rule);
-    const auto trap = Found(File(c.trap));
-    ASSERT_EQ(trap.size(), 1u) << File(c.trap);
+    const auto trap = Found(whole(c.trap));
+    ASSERT_EQ(trap.size(), 1u) << whole(c.trap);
     EXPECT_EQ(trap[0].second, c.rule);
-    EXPECT_EQ(Found(File(c.meant)), (std::vector<std::pair<int, std::string>>{})) << File(c.meant);
+    EXPECT_EQ(trap[0].first, whole(c.trap) == c.trap || std::string(c.rule) == "empty-file" ? 1 : 2);
+    EXPECT_EQ(Found(whole(c.meant)), (std::vector<std::pair<int, std::string>>{})) << whole(c.meant);
   }
 }
 
@@ -298,8 +325,25 @@ TEST_F(Cli, ExitStatuses) {
     std::string specs;  // the program folder's filespecs.xml; empty: none
     bool canRun;
     int status;
+    const char* says = "";  // on standard error
   };
+  // A folder, one without the file, a device or pipe, a file that cannot
+  // be read, one of zero bytes.
+  kinds = {{"Sub", checktool::PathKind::Folder}, {"Bare", checktool::PathKind::Folder},
+           {"\\\\.\\COM1", checktool::PathKind::Other}, {"locked.xml", checktool::PathKind::File}};
+  files["Sub\\filespecs.xml"] = files["clean.xml"];
+  files["zero.xml"] = "";
   const Case cases[] = {
+      {{"lint", "Sub"}, "", false, 0},                {{"explain", "Sub"}, "", false, 0},
+      {{"lint", "Bare"}, "", false, 2, "cannot read Bare\\filespecs.xml: The file does not exist."},
+      {{"lint", "\\\\.\\COM1"}, "", false, 2, "a device, a pipe or a socket, not a file"},
+      {{"explain", "locked.xml"}, "", false, 2, "cannot read locked.xml: Permission denied"},
+      {{"lint", "zero.xml"}, "", false, 2, "empty (0 bytes)"},
+      {{"lint", ""}, "", false, 3, "empty (an unset variable?)"}, {{"verify", ""}, "", false, 3, "empty"},
+      {{"run", ""}, "", true, 3, "empty"},            {{"verify", "clean.xml"}, "", false, 3, "clean.xml is a file"},
+      {{"verify", "Sub", "Bare"}, "", false, 3},      {{"pin"}, "", false, 3, "none was given"},
+      {{"pin", "--allow-unpinned", "Sub"}, "", false, 3, "not an option of pin"},
+      {{"verify", "--check", "Sub"}, "", false, 3},   {{"explain", "--json", "clean.xml"}, "", false, 3},
       {{"lint", "clean.xml"}, "", false, 0},          {{"lint", "warned.xml"}, "", false, 0},
       {{"lint", "--werror", "warned.xml"}, "", false, 1}, {{"lint", "broken.xml"}, "", false, 1},
       {{"lint", "missing.xml"}, "", false, 2},        {{"explain", "missing.xml"}, "", false, 2},
@@ -323,6 +367,7 @@ TEST_F(Cli, ExitStatuses) {
     if (c.status >= 2) {
       EXPECT_FALSE(err.str().empty()) << "says why on standard error";
     }
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
   }
   EXPECT_TRUE(os.messageBoxes.shown.empty()) << "run never asks";
   EXPECT_FALSE(os.registry.Get(platform::kHkeyCurrentUser,
@@ -394,20 +439,116 @@ TEST_F(Cli, PinWritesTheHashesAndVerifyChecksThem) {
     const char* change;
     std::vector<std::string> args;
     int status;
-    const char* says;
+    std::string says;
   };
   const Step steps[] = {
-      {"nothing", {"verify", folder}, 0, "matches its pin"},
-      {"an installer swapped", {"verify", folder}, 1, "MISMATCH"},
+      {"nothing", {"verify", folder}, 0, "2 installers: 2 match, 0 differ, 0 missing, 0 not pinned"},
+      {"nothing", {"pin", "--check", folder}, 0, "already pinned"},
+      {"a pin removed", {"verify", folder}, 1, "Setup.exe: not pinned"},
+      {"a pin removed", {"verify", "--allow-unpinned", folder}, 0, "1 match, 0 differ, 0 missing, 1 not pinned"},
+      {"a pin removed", {"pin", "--check", folder}, 1, "not pinned; its SHA-256 is " + hash("Setup.exe")},
+      {"an installer swapped", {"verify", "--allow-unpinned", folder}, 1, "MISMATCH"},
       {"an installer gone", {"pin", folder}, 1, "does not exist, not pinned"},
+      {"an installer gone", {"verify", folder}, 1, "1 missing"},
       {"no requirements file", {"pin", folder + "\\none"}, 2, ""},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.change);
-    if (std::string(s.change) == "an installer swapped") os.files.AddFile(folder + "\\Other.exe", "MZ 2");
-    if (std::string(s.change) == "an installer gone") os.files.DeleteFile(folder + "\\Setup.exe");
+    const std::string change = s.change;
+    if (change == "a pin removed") files[path] = specs("", hash("Other.exe"));
+    if (change == "an installer swapped") os.files.AddFile(folder + "\\Other.exe", "MZ 2");
+    if (change == "an installer gone") os.files.DeleteFile(folder + "\\Setup.exe");
+    const std::string before = files[path];
     EXPECT_EQ(Run(s.args), s.status);
     EXPECT_NE(out.str().find(s.says), std::string::npos) << out.str();
+    if (s.args[0] == "verify" || s.args[1] == "--check") EXPECT_EQ(files[path], before) << "written";
+  }
+  // The same as JSON, by its schema.
+  ASSERT_EQ(Run({"verify", "--json", folder}), 1);
+  const jsontest::Value report = jsontest::Parser(out.str()).Parse();
+  const jsontest::Value schema = jsontest::Parser(ReadSource("docs/preflect-check-pins.schema.json")).Parse();
+  std::vector<std::string> problems;
+  jsontest::Validate(report, schema, schema, "$", problems);
+  EXPECT_EQ(problems, std::vector<std::string>{}) << out.str();
+  EXPECT_EQ(report.Member("installers")->items.at(0).Member("problem")->text, "notFound");
+  EXPECT_EQ(report.Member("summary")->Member("match")->number, 1) << "pinned anew with the other gone";
+}
+
+// A sha256 pin cannot write as it stands (the reader does not read it as
+// a value), and each step of the replacement failing: the file stays byte
+// for byte, nothing beside it, nothing said to be pinned, and the status
+// and the reason say which.
+TEST_F(Cli, PinLeavesTheFileAsItWas) {
+  os.files.AddFile(folder + "\\Setup.exe", "MZ one");
+  const std::string path = folder + "\\filespecs.xml";
+  const std::string plain = "<remedy location=\"Setup.exe\"/>";
+  struct Case {
+    std::string remedy, failAt;
+    int status;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"<remedy location=\"Setup.exe\" sha256='" + kPin + "'/>", "", 1, "single quotes"},
+      // Read as the location's value: once it was overwritten with the hash.
+      {"<remedy sha256='" + kPin + "' location=\"Setup.exe\"/>", "", 1, "single quotes"},
+      {"<remedy location=\"Setup.exe\" sha256=" + kPin + "/>", "", 1, "not in double quotes"},
+      {"<remedy location=\"Setup.exe\" sha256=\"" + kPin + "\" sha256=\"\"/>", "", 1, "more than once"},
+      {"<remedy location=\"Setup.exe\" sha256 = \"" + kPin + "\"/>", "", 1, "blank before"},
+      {"<remedy location=\"Setup.exe\" source=\"a>b\"/>", "", 1, "cuts its tag short"},
+      {plain, "create", 2, "Disk quota exceeded"},
+      {plain, "write", 2, "No space left on device"},
+      {plain, "flush", 2, "Input/output error"},
+      {plain, "close", 2, "network name is no longer available"},
+      {plain, "replace", 2, "Access is denied"},
+      {plain, "change", 2, "changed while the tool ran"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.remedy + " " + c.failAt);
+    const std::string bytes = File(Product("A", kNoRegistry + kNoFile + plain) + Product("B", kNoRegistry + kNoFile + c.remedy));
+    files = {{path, bytes}};
+    failAt = c.failAt;
+    EXPECT_EQ(Run({"pin", folder}), c.status);
+    EXPECT_EQ(files.size(), 1u) << "a file left beside it";
+    EXPECT_EQ(files[path], c.failAt == "change" ? bytes + "<!-- edited meanwhile -->" : bytes);
+    EXPECT_EQ(out.str().find(": pinned "), std::string::npos) << out.str();
+    EXPECT_NE((out.str() + err.str()).find(c.says), std::string::npos) << err.str() << out.str();
+  }
+}
+
+// FOLDER in every form, from the folder itself and from the one above: the
+// same file, the installers resolved against it, the same answer.
+TEST_F(Cli, EveryFormOfFolder) {
+  const std::string top = "C:\\CI Work", quill = top + "\\Quill \xC3\xA9t\xC3\xA9";
+  os.files.AddFile(quill + "\\Installers\\Setup.exe", "MZ one");
+  platform::Sha256Digest digest{};
+  os.hasher.Sha256(quill + "\\Installers\\Setup.exe", digest);
+  const std::string pin = "\" sha256=\"" + modCheck::Sha256Text(digest) + "\"/>";
+  os.files.AddFile(quill + "\\filespecs.xml",
+                   File(Product("A", kNoRegistry + kNoFile + "<remedy location=\"Installers\\Setup.exe" + pin) +
+                        Product("B", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\Installers\\Setup.exe" + pin)));
+  // The file system's answer for a path taken from the current folder.
+  io.readFile = [&](std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    while (path.rfind(".\\", 0) == 0) path.erase(0, 2);
+    if (path.rfind("\\", 0) == 0) path = "C:" + path;
+    else if (path.size() < 2 || path[1] != ':') path = io.currentFolder + "\\" + path;
+    checktool::FileRead read;
+    std::string bytes;
+    if (os.files.ReadAll(path, bytes) == platform::kOk) read.bytes = bytes;
+    else read.kind = checktool::PathKind::None;
+    return read;
+  };
+  io.kindOf = nullptr;
+  for (const auto& [current, given] : {std::pair{quill, std::string(".")}, {quill, ".\\"}, {quill, "./"}, {quill, quill},
+                                       {quill, quill + "\\"}, {quill, "\\CI Work\\Quill \xC3\xA9t\xC3\xA9"},
+                                       {top, "Quill \xC3\xA9t\xC3\xA9"}, {top, "Quill \xC3\xA9t\xC3\xA9\\"},
+                                       {top, ".\\Quill \xC3\xA9t\xC3\xA9"}, {top, "./Quill \xC3\xA9t\xC3\xA9/"}, {"D:\\", quill}}) {
+    SCOPED_TRACE(current + " > " + given);
+    io.currentFolder = current;
+    EXPECT_EQ(Run({"verify", given}), 0) << err.str();
+    EXPECT_NE(out.str().find(": " + quill + "\\Installers\\Setup.exe: matches its pin\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("2 installers: 2 match"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find('/'), std::string::npos) << "the system's separator only";
   }
 }
 
