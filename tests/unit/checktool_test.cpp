@@ -5,16 +5,26 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
+
 #include "checktool/Cli.h"
 #include "checktool/ExplainFile.h"
 #include "checktool/FileText.h"
 #include "checktool/Lint.h"
+#include "checktool/ToolServices.h"
 #include "requirements/modCheck.h"
+#include "requirements/reader.h"
 #include "tests/doubles/fake_os.h"
 #include "tests/unit/json_schema.h"
 
@@ -551,6 +561,193 @@ TEST_F(Cli, EveryFormOfFolder) {
     EXPECT_EQ(out.str().find('/'), std::string::npos) << "the system's separator only";
   }
 }
+
+// Whether a strict decoder takes the text as UTF-8: no stray or missing
+// continuation bytes, no overlong forms, no surrogates, nothing above
+// U+10FFFF. Written apart from the tool's own check on purpose.
+bool StrictUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const int more = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : (lead >> 3) == 30 ? 3 : -1;
+    if (more < 0 || i + static_cast<std::size_t>(more) >= text.size() + (more == 0)) return false;
+    std::uint32_t cp = more == 0 ? lead : lead & (0x3Fu >> more);
+    for (int k = 1; k <= more; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (next & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < least[more] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    i += static_cast<std::size_t>(more) + 1;
+  }
+  return true;
+}
+
+// The packaged remedies' locations, as the reader reads them.
+struct Locations : modCheck::ReadObserver {
+  std::vector<std::string> found;
+  void OnTag(std::size_t, std::string_view, modCheck::TagKind kind, const modCheck::Requirement& work) override {
+    if (kind == modCheck::TagKind::Remedy && work.RemedySource != "web") found.push_back(work.RemedyLocation);
+  }
+  void OnStored(std::size_t, const modCheck::Requirement&, bool) override {}
+};
+
+// Over the fuzz corpus and the sample files, in a folder whose name is not
+// UTF-8: after pin the reader reads every product as before but for its
+// pin, and a pin written leaves verify content; a single-quoted pin stops
+// pin with the file byte for byte; every JSON and SARIF output is UTF-8 to
+// a strict decoder and follows its schema.
+TEST_F(Cli, EveryCorpusFile) {
+  std::vector<std::pair<std::string, std::string>> inputs = {
+      {"every-trap.xml", ReadSource("tests/unit/data/every-trap.xml")},
+      {"demo", ReadSource("scripts/demo-folder/filespecs.xml")}};
+  for (const auto& entry : std::filesystem::directory_iterator(PREFLECT_FUZZ_CORPUS))
+    inputs.emplace_back(entry.path().filename().string(),
+                        ReadSource("tests/fuzz/corpus/" + entry.path().filename().string()));
+  ASSERT_GE(inputs.size(), 10u);
+  const std::string q = "C:\\Q\xE9", path = q + "\\filespecs.xml";
+  io.currentFolder = q;
+  const auto reading = [&](const std::string& bytes) {
+    checktool::ToolServices services(q);
+    std::vector<modCheck::Requirement> list(2);
+    modCheck::ReadRequirementsText(bytes, list);
+    for (auto& r : list) r.RemedySha256.clear();
+    return list;
+  };
+  std::map<std::string, jsontest::Value> schemas;
+  for (const char* name : {"pins", "lint"})
+    schemas[name] = jsontest::Parser(ReadSource(std::string("docs/preflect-check-") + name + ".schema.json")).Parse();
+  for (const auto& [name, bytes] : inputs) {
+    SCOPED_TRACE(name);
+    {
+      checktool::ToolServices services(q);
+      Locations locations;
+      std::vector<modCheck::Requirement> list(2);
+      modCheck::ReadRequirementsText(bytes, list, &locations);
+      for (const std::string& l : locations.found) os.files.AddFile(modCheck::InstallerPath(l, q), "MZ " + l);
+    }
+    files = {{path, bytes}};
+    const int pinned = Run({"pin", q});
+    EXPECT_TRUE(reading(files[path]) == reading(bytes));
+    if (pinned == 0) EXPECT_EQ(Run({"verify", "--allow-unpinned", q}), 0) << out.str();
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"lint", "--json", path}, {"lint", "--sarif", path}, {"verify", "--json", q}, {"pin", "--check", "--json", q}}) {
+      SCOPED_TRACE(args[1]);
+      files = {{path, bytes}};
+      if (Run(args) == 2) {
+        EXPECT_EQ(out.str(), "") << "the file unreadable (empty), and nothing else said";
+        continue;
+      }
+      ASSERT_TRUE(StrictUtf8(out.str())) << out.str();
+      const jsontest::Value json = jsontest::Parser(out.str()).Parse();
+      if (args[1] == "--sarif") continue;
+      std::vector<std::string> problems;
+      const jsontest::Value& schema = schemas[args[0] == "lint" ? "lint" : "pins"];
+      jsontest::Validate(json, schema, schema, "$", problems);
+      EXPECT_EQ(problems, std::vector<std::string>{}) << out.str();
+    }
+    // A remedy whose pin the reader does not read as a value, first.
+    const std::size_t mark = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
+    const std::string quoted = bytes.substr(0, mark) + "<product name=\"S\"><remedy location=\"S.exe\" sha256='" +
+                               kPin + "'/></product>" + bytes.substr(mark);
+    os.files.AddFile(q + "\\S.exe", "MZ");
+    files = {{path, quoted}};
+    EXPECT_EQ(Run({"pin", q}), 1);
+    EXPECT_EQ(files[path], quoted);
+  }
+}
+
+#ifndef _WIN32
+// The native tool on this system's own files, run as a CI job runs it:
+// FOLDER in every form from inside and outside (with a blank and letters
+// beyond ASCII), devices and a FIFO where a file is expected, a FIFO
+// installer that neither hangs verify nor hides the others' results, a
+// written file that keeps its mode, a read-only one that stays as it was.
+TEST(NativeTool, CommandLinesOfACiJob) {
+  const std::string bin = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/preflect-check";
+  ASSERT_TRUE(std::filesystem::exists(bin)) << "build preflect-check too";
+  char made[] = "/tmp/preflect-check-test-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const std::string top = made, quill = top + "/Quill \xC3\xA9t\xC3\xA9", fifo = top + "/fifo";
+  const auto write = [](const std::string& file, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+  };
+  const std::string setup = Product("A", kNoRegistry + kNoFile + "<remedy location=\"Installers\\Setup.exe\"/>") +
+                            Product("B", kNoRegistry + kNoFile + "<remedy location=\"%ZANTRIXDIR%\\Installers\\Setup.exe\"/>");
+  write(quill + "/Installers/Setup.exe", "MZ one");
+  write(quill + "/filespecs.xml", File(setup));
+  std::filesystem::permissions(quill + "/filespecs.xml", std::filesystem::perms(0640));
+  write(fifo + "/Installers/Setup.exe", "MZ one");
+  ASSERT_EQ(mkfifo((fifo + "/Installers/Pipe.exe").c_str(), 0644), 0);
+  write(fifo + "/filespecs.xml", File(setup + Product("P", kNoRegistry + kNoFile + "<remedy location=\"Installers\\Pipe.exe\"/>")));
+  write(top + "/empty.xml", "");
+  const std::string all = "2 installers: 2 match, 0 differ, 0 missing, 0 not pinned";
+  struct Case {
+    std::string in, args;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {quill, "pin .", 0, "Quill \xC3\xA9t\xC3\xA9/Installers/Setup.exe: pinned "},
+      {quill, "verify .", 0, all},
+      {quill, "verify ./", 0, all},
+      {quill, "verify '" + quill + "'", 0, all},
+      {"/", "verify '" + quill + "/'", 0, all},
+      {top, "verify 'Quill \xC3\xA9t\xC3\xA9'", 0, all},
+      {top, "verify 'Quill \xC3\xA9t\xC3\xA9/'", 0, all},
+      {top, "verify './Quill \xC3\xA9t\xC3\xA9'", 0, all},
+      {quill, "pin --check .", 0, "already pinned"},
+      {quill, "lint .", 0, ""},
+      {top, "explain 'Quill \xC3\xA9t\xC3\xA9/'", 0, "Read as Windows-1252"},
+      {quill, "verify filespecs.xml", 3, "is a file"},
+      {quill, "verify ''", 3, "empty"},
+      {top, "lint .", 2, "cannot read ./filespecs.xml: No such file or directory"},
+      {top, "lint /dev/zero", 2, "a device, a pipe or a socket"},
+      {top, "explain /dev/null", 2, "a device, a pipe or a socket"},
+      {top, "lint fifo/Installers/Pipe.exe", 2, "a device, a pipe or a socket"},
+      {top, "lint empty.xml", 2, "empty (0 bytes)"},
+      {top, "pin fifo", 1, "Pipe.exe: is a device or a pipe, not a file, not pinned"},
+      {top, "verify fifo", 1, "Setup.exe: matches its pin"},
+      {top, "verify fifo", 1, "3 installers: 2 match, 0 differ, 1 missing, 0 not pinned"},
+  };
+  // Its exit status and all it said, within a second.
+  const auto run = [&](const std::string& in, const std::string& args, std::string& output) {
+    const auto start = std::chrono::steady_clock::now();
+    FILE* pipe = popen(("cd '" + in + "' && '" + bin + "' " + args + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (const std::size_t n = pipe ? fread(buffer, 1, sizeof buffer, pipe) : 0) output.append(buffer, n);
+    const int status = pipe ? pclose(pipe) : -1;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  const auto read = [](const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.in + " > " + c.args);
+    std::string output;
+    EXPECT_EQ(run(c.in, c.args, output), c.status) << output;
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    // Paths the tool opens; explain shows the values the checker holds.
+    if (c.args.rfind("explain", 0) != 0) EXPECT_EQ(output.find('\\'), std::string::npos) << output;
+  }
+  EXPECT_EQ(std::filesystem::status(quill + "/filespecs.xml").permissions(), std::filesystem::perms(0640));
+  // Read-only: not replaced, even by root, no pin said to be written, and
+  // nothing left beside it.
+  write(quill + "/Installers/Setup.exe", "MZ two");
+  std::filesystem::permissions(quill + "/filespecs.xml", std::filesystem::perms(0444));
+  const std::string before = read(quill + "/filespecs.xml");
+  std::string output;
+  EXPECT_EQ(run(quill, "pin .", output), 2) << output;
+  EXPECT_NE(output.find("the file is read-only; it is as it was"), std::string::npos) << output;
+  EXPECT_EQ(output.find("pin updated"), std::string::npos) << output;
+  EXPECT_EQ(read(quill + "/filespecs.xml"), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(quill), {}), 2);
+  std::filesystem::remove_all(top);
+}
+#endif
 
 // lint --sarif: valid JSON of SARIF 2.1.0, every rule listed once, one
 // result per diagnostic with its rule, level, line and column, and the fix

@@ -8,6 +8,7 @@
 #include "platform/text.h"
 #include "requirements/modCheck.h"
 #include "requirements/progress.h"
+#include "requirements/reader.h"
 #include "tests/doubles/fake_os.h"
 
 namespace {
@@ -409,6 +410,34 @@ ReferenceResult ReferenceRead(const std::string& ansi) {
   return out;
 }
 
+// Where the reader says each attribute lies: its name there, and the bytes
+// of the value it read (tokens and root and type names aside), within the
+// tag, in double quotes when it says so.
+struct Spans : modCheck::ReadObserver {
+  std::string_view file;
+  std::vector<modCheck::AttributeRead> pending;
+  explicit Spans(std::string_view f) : file(f) {}
+  void OnAttribute(const modCheck::AttributeRead& a) override { pending.push_back(a); }
+  void OnTag(std::size_t offset, std::string_view tag, modCheck::TagKind, const Requirement&) override {
+    static const char* const names[] = {"name=", "root=", "key=", "value=", "type=", "data=", "dir=",
+                                        "version=", "source=", "location=", "view=", "sha256="};
+    const auto encoding = platform::EncodingOf(file);
+    for (const modCheck::AttributeRead& a : pending) {
+      const std::string name = names[a.which];
+      ASSERT_GE(a.nameOffset, offset);
+      ASSERT_LE(a.valueOffset + a.valueLength, offset + tag.size());
+      EXPECT_EQ(platform::LowerCase(file.substr(a.nameOffset, name.size())), name);
+      const std::string value = modCheck::DecodeTag(file.substr(a.valueOffset, a.valueLength), encoding);
+      if (a.which != 1 && a.which != 4 && a.which != 6 && a.which != 9)
+        EXPECT_EQ(value, modCheck::GetAttributeValue(modCheck::DecodeTag(tag, encoding), a.which)) << name;
+      if (a.quoting == modCheck::Quoting::Double)
+        EXPECT_EQ(std::string() + file[a.valueOffset - 1] + file[a.valueOffset + a.valueLength], "\"\"");
+    }
+    pending.clear();
+  }
+  void OnStored(std::size_t, const Requirement&, bool) override {}
+};
+
 struct Equivalence : Reader {
   void ExpectSame(const std::string& text) {
     modCheck::ResetRequirements();
@@ -419,6 +448,9 @@ struct Equivalence : Reader {
     ASSERT_EQ(Requirements.size(), expected.list.size());
     for (std::size_t i = 0; i < Requirements.size(); ++i)
       EXPECT_TRUE(Requirements[i] == expected.list[i]) << "entry " << i;
+    Spans spans(text);
+    std::vector<Requirement> list(2);
+    modCheck::ReadRequirementsText(text, list, &spans);
   }
 };
 
@@ -444,6 +476,9 @@ TEST_F(Equivalence, TrickyInputs) {
       "<!-- <product name=\"commented\"> --></product>",
       "<product name=\"A\" /product>",
       "\"<product name=\"A\">\"</product>\"",
+      "<remedy sha256='x' location=\"\xE9y\"/></product>",
+      "<product filename=\"\xE9\" name = \"B\" name=\"C\"></product>",
+      "<fileEntry version=1.2 name= \"\x80\" dir=\"%WINDIR%\\\" view=\"6></product>",
   };
   for (const std::string& text : inputs) {
     SCOPED_TRACE(text);
@@ -457,7 +492,7 @@ TEST_F(Equivalence, RandomInputsFromAFixedSeed) {
       "fileEntry", "remedy", "systemSearch", "name=", "root=", "key=", "value=", "type=",
       "data=", "dir=", "version=", "source=", "location=", "view=", "64", "32", "HKEY_CURRENT_USER", "REG_DWORD",
       "-2147483647", "12", "%WINDIR%", "%SYSTEMDIR%", "%ZANTRIXDIR%", std::string(1, '\0'),
-      "\xE9", "\x80", "A", "b", "<product name=\"", "</product>"};
+      "\xE9", "\x80", "A", "b", "<product name=\"", "</product>", "'", "sha256="};
   std::mt19937 random(20261208);
   for (int round = 0; round < 1500; ++round) {
     std::string text;
