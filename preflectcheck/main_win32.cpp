@@ -63,7 +63,13 @@ int main(int argc, char** argv) {
   io.newReplacer = checktool::NewWin32Replacer;
   // The command line arrives in the ANSI code page; the tool works in UTF-8.
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::win32::FromAnsi(argv[i]));
+  for (int i = 1; i < argc; ++i) {
+    args.push_back(platform::win32::FromAnsi(argv[i]));
+    // A folder quoted with its trailing backslash, "C:\Folder\", reaches
+    // argv as C:\Folder" (the backslash escapes the quote); no Windows name
+    // holds a double quote.
+    if (args.back().size() > 1 && args.back().back() == '"') args.back().pop_back();
+  }
   const int status = checktool::Main(args, io);
   out.flush();
   err.flush();

@@ -471,7 +471,9 @@ TEST_F(Cli, PinWritesTheHashesAndVerifyChecksThem) {
     const std::string before = files[path];
     EXPECT_EQ(Run(s.args), s.status);
     EXPECT_NE(out.str().find(s.says), std::string::npos) << out.str();
-    if (s.args[0] == "verify" || s.args[1] == "--check") EXPECT_EQ(files[path], before) << "written";
+    if (s.args[0] == "verify" || s.args[1] == "--check") {
+      EXPECT_EQ(files[path], before) << "written";
+    }
   }
   // The same as JSON, by its schema.
   ASSERT_EQ(Run({"verify", "--json", folder}), 1);
@@ -629,7 +631,9 @@ TEST_F(Cli, EveryCorpusFile) {
     files = {{path, bytes}};
     const int pinned = Run({"pin", q});
     EXPECT_TRUE(reading(files[path]) == reading(bytes));
-    if (pinned == 0) EXPECT_EQ(Run({"verify", "--allow-unpinned", q}), 0) << out.str();
+    if (pinned == 0) {
+      EXPECT_EQ(Run({"verify", "--allow-unpinned", q}), 0) << out.str();
+    }
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"lint", "--json", path}, {"lint", "--sarif", path}, {"verify", "--json", q}, {"pin", "--check", "--json", q}}) {
       SCOPED_TRACE(args[1]);
@@ -731,7 +735,9 @@ TEST(NativeTool, CommandLinesOfACiJob) {
     EXPECT_EQ(run(c.in, c.args, output), c.status) << output;
     EXPECT_NE(output.find(c.says), std::string::npos) << output;
     // Paths the tool opens; explain shows the values the checker holds.
-    if (c.args.rfind("explain", 0) != 0) EXPECT_EQ(output.find('\\'), std::string::npos) << output;
+    if (c.args.rfind("explain", 0) != 0) {
+      EXPECT_EQ(output.find('\\'), std::string::npos) << output;
+    }
   }
   EXPECT_EQ(std::filesystem::status(quill + "/filespecs.xml").permissions(), std::filesystem::perms(0640));
   // Read-only: not replaced, even by root, no pin said to be written, and

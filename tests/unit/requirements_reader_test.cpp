@@ -428,10 +428,12 @@ struct Spans : modCheck::ReadObserver {
       ASSERT_LE(a.valueOffset + a.valueLength, offset + tag.size());
       EXPECT_EQ(platform::LowerCase(file.substr(a.nameOffset, name.size())), name);
       const std::string value = modCheck::DecodeTag(file.substr(a.valueOffset, a.valueLength), encoding);
-      if (a.which != 1 && a.which != 4 && a.which != 6 && a.which != 9)
+      if (a.which != 1 && a.which != 4 && a.which != 6 && a.which != 9) {
         EXPECT_EQ(value, modCheck::GetAttributeValue(modCheck::DecodeTag(tag, encoding), a.which)) << name;
-      if (a.quoting == modCheck::Quoting::Double)
+      }
+      if (a.quoting == modCheck::Quoting::Double) {
         EXPECT_EQ(std::string() + file[a.valueOffset - 1] + file[a.valueOffset + a.valueLength], "\"\"");
+      }
     }
     pending.clear();
   }
