@@ -293,7 +293,7 @@ int Pins(Io& io, const Options& o, bool pinning) {
       if (why.empty()) {
         written = true;
       } else {
-        io.err << "preflect-check: cannot write " << file << ": " << why << "; it is as it was\n";
+        io.err << "preflect-check: cannot write " << file << ": " << why << "; nothing was written to it\n";
         status = 2;
       }
     }

@@ -90,9 +90,13 @@ std::string EditFor(const RemedyTag& r, const std::string& hash, Edit& edit) {
     }
   }
   const std::string_view tag = r.tag;
-  if (platform::FindNoCase(tag, "sha256") != std::string::npos)
-    return "its sha256 is written with a blank before \"=\", which the checker does not read: "
-           "write sha256=\"...\"";
+  for (std::size_t at = platform::FindNoCase(tag, "sha256"); at != std::string::npos;
+       at = platform::FindNoCase(tag, "sha256", at + 1)) {
+    const std::size_t next = tag.find_first_not_of(" \t\r\n", at + 6);
+    if (next != std::string_view::npos && tag[next] == '=')
+      return "its sha256 is written with a blank before \"=\", which the checker does not read: "
+             "write sha256=\"...\"";
+  }
   if (std::count(tag.begin(), tag.end(), '"') % 2 != 0)
     return "a \">\" inside a quoted value cuts its tag short, so a sha256 cannot be added to it";
   // Before the tag's end, "/>" or ">" (the last tag may have none).
