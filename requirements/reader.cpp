@@ -149,7 +149,7 @@ std::string ValueOf(std::string_view tag, const ValueSpan& span, std::int32_t wh
 std::size_t RawOffsetOf(std::string_view raw, std::string_view decoded, std::size_t at) {
   if (raw.size() == decoded.size()) return at;  // ASCII, or not decoded at all
   const char c = decoded[at];
-  const std::size_t nth = static_cast<std::size_t>(std::count(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(at), c));
+  const auto nth = static_cast<std::size_t>(std::count(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(at), c));
   std::size_t found = 0;
   for (std::size_t i = 0; i < raw.size(); ++i)
     if (raw[i] == c && found++ == nth) return i;
@@ -204,11 +204,10 @@ class TagValues {
 // (root 0), so it can never count as found.
 void ReadRegistryEntry(const TagValues& value, Requirement& work) {
   const auto root = requirements::ParseInt32(value(1), true);
-  const std::string key = value(2), valueName = value(3);
   const auto type = requirements::ParseInt32(value(4), true);
   work.RegRoot = root && type ? *root : 0;
-  work.RegKey = key;
-  work.RegValueName = valueName;
+  work.RegKey = value(2);
+  work.RegValueName = value(3);
   work.RegType = type.value_or(0);
   work.RegData = value(5);
   work.RegView = value(10);
