@@ -80,7 +80,8 @@ int Usage(Io& io, const std::string& problem) {
 }
 
 // Options a command does not take; empty when it takes all it was given.
-std::string Misplaced(const Options& o, bool json, bool sarif, bool werror, bool check, bool allow) {
+std::string Misplaced(const Options& o, bool json, bool sarif, bool werror, bool check,
+                      bool allow) {
   if (o.json && !json) return "--json";
   if (o.sarif && !sarif) return "--sarif";
   if (o.werror && !werror) return "--werror";
@@ -92,7 +93,8 @@ std::string Misplaced(const Options& o, bool json, bool sarif, bool werror, bool
 // The operand a command takes, or a usage error's status.
 int OneOperand(Io& io, const Options& o, const char* what) {
   if (o.operands.size() != 1)
-    return Usage(io, o.command + " takes one " + what + (o.operands.empty() ? ", and none was given" : ""));
+    return Usage(
+        io, o.command + " takes one " + what + (o.operands.empty() ? ", and none was given" : ""));
   if (o.operands[0].empty())
     return Usage(io, o.command + "'s " + what + " is empty (an unset variable?)");
   return 0;
@@ -131,8 +133,9 @@ int Load(Io& io, std::string path, bool folderMeansSpecs, Loaded& loaded) {
   if (read.kind == PathKind::Other) return cannot("it is a device, a pipe or a socket, not a file");
   if (!read.bytes) return cannot(read.reason.empty() ? "the system gave no reason" : read.reason);
   if (read.bytes->empty())
-    return cannot("it is empty (0 bytes), and the checker would find every product at once; "
-                  "restore it from its package or version control");
+    return cannot(
+        "it is empty (0 bytes), and the checker would find every product at once; "
+        "restore it from its package or version control");
   loaded = {path, std::move(*read.bytes)};
   return 0;
 }
@@ -157,8 +160,11 @@ int Lint(Io& io, const Options& o) {
     // reached: both with their links resolved where the system can say.
     std::string place = file, base = io.currentFolder;
     if (io.realFolder) {
-      const std::string whole = IsAbsolutePath(file, io.separator) ? file : JoinPath(io.currentFolder, file, io.separator);
-      const std::string dir = io.realFolder(FolderOf(whole).empty() ? std::string(1, io.separator) : FolderOf(whole));
+      const std::string whole = IsAbsolutePath(file, io.separator)
+                                    ? file
+                                    : JoinPath(io.currentFolder, file, io.separator);
+      const std::string dir =
+          io.realFolder(FolderOf(whole).empty() ? std::string(1, io.separator) : FolderOf(whole));
       const std::string current = io.realFolder(io.currentFolder);
       if (!dir.empty() && !current.empty()) {
         place = JoinPath(dir, whole.substr(whole.find_last_of("\\/") + 1), io.separator);
@@ -233,8 +239,10 @@ const char* ProblemName(Problem p) {
 
 void StringOrNull(JsonWriter& json, const std::string& key, const std::string& text) {
   json.Key(key);
-  if (text.empty()) json.Null();
-  else json.String(text);
+  if (text.empty())
+    json.Null();
+  else
+    json.String(text);
 }
 
 std::string Plural(int n, const char* one, const char* many) {
@@ -252,7 +260,8 @@ int Pins(Io& io, const Options& o, bool pinning) {
     return Usage(io, command + " takes a FOLDER, and " + given +
                          " is a file: give the folder that holds " + kSpecs);
   Loaded loaded;
-  if (const int status = Load(io, JoinPath(given, kSpecs, io.separator), false, loaded)) return status;
+  if (const int status = Load(io, JoinPath(given, kSpecs, io.separator), false, loaded))
+    return status;
   const std::string& file = loaded.file;
   const std::string folder = AbsoluteFolder(given, io.currentFolder, io.separator);
   const ToolServices services(folder);
@@ -260,9 +269,10 @@ int Pins(Io& io, const Options& o, bool pinning) {
   const auto where = [&](const InstallerResult& r) {
     return file + ":" + std::to_string(r.line) + ": " + r.path + ": ";
   };
-  PinPlan plan = CheckInstallers(source, pinning, folder, io.separator, [&](const InstallerResult& r) {
-    if (!o.json) io.out << where(r) << Sentence(r, pinning) << "\n" << std::flush;
-  });
+  PinPlan plan =
+      CheckInstallers(source, pinning, folder, io.separator, [&](const InstallerResult& r) {
+        if (!o.json) io.out << where(r) << Sentence(r, pinning) << "\n" << std::flush;
+      });
   int counts[4] = {};
   for (const InstallerResult& r : plan.installers) ++counts[static_cast<int>(r.finding)];
   const int match = counts[0], differ = counts[1], missing = counts[2], unpinned = counts[3];
@@ -277,8 +287,8 @@ int Pins(Io& io, const Options& o, bool pinning) {
              << "sha256=\"...\" and run pin again\n";
     } else if (!plan.unsafe.empty()) {
       status = 1;
-      io.err << "preflect-check: " << file << " left as it was: with the pins written, " << plan.unsafe
-             << "\n";
+      io.err << "preflect-check: " << file << " left as it was: with the pins written, "
+             << plan.unsafe << "\n";
     } else if (plan.rewritten && o.check) {
       status = 1;
     } else if (plan.rewritten) {
@@ -293,7 +303,8 @@ int Pins(Io& io, const Options& o, bool pinning) {
       if (why.empty()) {
         written = true;
       } else {
-        io.err << "preflect-check: cannot write " << file << ": " << why << "; nothing was written to it\n";
+        io.err << "preflect-check: cannot write " << file << ": " << why
+               << "; nothing was written to it\n";
         status = 2;
       }
     }
@@ -311,20 +322,29 @@ int Pins(Io& io, const Options& o, bool pinning) {
       json.Key("line").Number(r.line).Key("product").String(r.product).Key("path").String(r.path);
       json.Key("result").String(FindingName(r.finding));
       json.Key("problem");
-      if (const char* problem = ProblemName(r.problem)) json.String(problem);
-      else json.Null();
+      if (const char* problem = ProblemName(r.problem))
+        json.String(problem);
+      else
+        json.Null();
       StringOrNull(json, "reason", r.reason);
       StringOrNull(json, "pin", r.pin);
       StringOrNull(json, "sha256", r.actual.value_or(""));
       json.Key("change");
-      if (written && r.change != Change::None) json.String(r.change == Change::Pin ? "pinned" : "updated");
-      else json.Null();
+      if (written && r.change != Change::None)
+        json.String(r.change == Change::Pin ? "pinned" : "updated");
+      else
+        json.Null();
       StringOrNull(json, "refusal", r.refusal);
       json.EndObject();
     }
     json.EndArray();
     json.Key("summary").BeginObject().Key("installers").Number(total).Key("match").Number(match);
-    json.Key("differ").Number(differ).Key("missing").Number(missing).Key("notPinned").Number(unpinned);
+    json.Key("differ")
+        .Number(differ)
+        .Key("missing")
+        .Number(missing)
+        .Key("notPinned")
+        .Number(unpinned);
     json.EndObject();
     json.Key("written").Bool(written).Key("status").Number(status);
     json.EndObject();
@@ -335,8 +355,10 @@ int Pins(Io& io, const Options& o, bool pinning) {
   for (const InstallerResult& r : plan.installers) {
     if (!written || r.change == Change::None) continue;
     io.out << where(r);
-    if (r.change == Change::Pin) io.out << "pinned " << *r.actual << "\n";
-    else io.out << "pin updated to " << *r.actual << " (was " << Quoted(r.pin) << ")\n";
+    if (r.change == Change::Pin)
+      io.out << "pinned " << *r.actual << "\n";
+    else
+      io.out << "pin updated to " << *r.actual << " (was " << Quoted(r.pin) << ")\n";
   }
   io.out << Plural(total, "installer", "installers") << ": " << match << " match, " << differ
          << " differ, " << missing << " missing, " << unpinned << " not pinned\n";
@@ -348,11 +370,15 @@ int Run(Io& io, const Options& o) {
   if (const std::string bad = Misplaced(o, true, false, false, false, false); !bad.empty())
     return Usage(io, bad + " is not an option of run");
   if (o.operands.size() > 1) return Usage(io, "run takes one FOLDER at most");
-  if (!o.operands.empty() && o.operands[0].empty()) return Usage(io, "run's FOLDER is empty (an unset variable?)");
-  const std::string given = o.operands.empty() ? io.currentFolder : TrimFolder(Printed(io, o.operands[0]));
+  if (!o.operands.empty() && o.operands[0].empty())
+    return Usage(io, "run's FOLDER is empty (an unset variable?)");
+  const std::string given =
+      o.operands.empty() ? io.currentFolder : TrimFolder(Printed(io, o.operands[0]));
   if (io.kindOf && io.kindOf(given) == PathKind::File)
-    return Usage(io, "run takes a FOLDER, and " + given + " is a file: give the folder that holds " + kSpecs);
-  const RunReport report = RunChecksIn(AbsoluteFolder(given, io.currentFolder, io.separator), o.json, io.machine);
+    return Usage(io, "run takes a FOLDER, and " + given +
+                         " is a file: give the folder that holds " + kSpecs);
+  const RunReport report =
+      RunChecksIn(AbsoluteFolder(given, io.currentFolder, io.separator), o.json, io.machine);
   if (report.status == 2) {
     io.err << "preflect-check: " << report.error << "\n";
     return 2;
@@ -368,8 +394,10 @@ int Dispatch(const std::vector<std::string>& args, Io& io) {
     if (arg == "--json") o.json = true;
     else if (arg == "--sarif") o.sarif = true;
     else if (arg == "--werror") o.werror = true;
-    else if (arg == "--check") o.check = true;
-    else if (arg == "--allow-unpinned") o.allowUnpinned = true;
+    else if (arg == "--check")
+      o.check = true;
+    else if (arg == "--allow-unpinned")
+      o.allowUnpinned = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
     else if (arg == "--version") o.version = true;
     else if (arg.size() > 1 && arg[0] == '-') return Usage(io, "unknown option " + arg);

@@ -31,7 +31,7 @@ struct Io {
   bool canRun = false;      // `run` needs Windows
   std::string machine;      // the computer's name, for run --json
   std::string currentFolder;
-  char separator = '\\';    // the system's own, in every path printed
+  char separator = '\\';  // the system's own, in every path printed
   // A regular file's bytes; a folder, device or pipe is not read (and a
   // pipe never waited for).
   std::function<FileRead(const std::string& path)> readFile;

@@ -143,8 +143,8 @@ std::vector<Diagnostic> Watcher::Finish() {
 
 void Watcher::Add(std::size_t offset, Severity severity, const char* rule, std::string message,
          std::string fix) {
-  diagnostics_.push_back({lines_.LineOf(offset), 0, severity, rule, std::move(message),
-                          std::move(fix), offset});
+  diagnostics_.push_back(
+      {lines_.LineOf(offset), 0, severity, rule, std::move(message), std::move(fix), offset});
 }
 
 void Watcher::Set(Source& source, std::size_t offset) {

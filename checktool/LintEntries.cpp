@@ -191,7 +191,8 @@ void Watcher::CheckRemedy(std::size_t offset, const Tag& tag, const Requirement&
       const std::size_t end = location.find(type);
       if (end == std::string::npos) continue;
       const std::size_t next = location.find_first_not_of(' ', end + 4);
-      if (next > end + 4 && next != std::string::npos && (location[next] == '/' || location[next] == '-')) {
+      if (next > end + 4 && next != std::string::npos &&
+          (location[next] == '/' || location[next] == '-')) {
         Add(offset + locationAt, Severity::Error, "arguments-in-location",
             "the location holds arguments after the installer's name, and the checker hands the "
             "whole text to the shell as one file name, which does not exist",

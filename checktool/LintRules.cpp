@@ -76,7 +76,8 @@ const std::vector<LintRule>& LintRules() {
        "UTF-8 throughout."},
       {"not-text", "A UTF-16 or binary file",
        "The checker reads a requirements file as text in the legacy code page or UTF-8; a UTF-16 "
-       "file, or one with NUL or other control bytes, gives it no products. Save the file as text."},
+       "file, or one with NUL or other control bytes, gives it no products. Save the file as "
+       "text."},
       {"conflict-marker", "A version-control conflict marker",
        "A file saved in the middle of a merge holds both sides, and the checker reads the tags of "
        "both. Resolve the conflict and delete the markers."},

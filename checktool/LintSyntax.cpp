@@ -47,7 +47,7 @@ std::string Hex(unsigned char byte) {
   return text;
 }
 
-const char* const kAttributeNames[] = {"name", "root",   "key",      "value", "type", "data",
+const char* const kAttributeNames[] = {"name", "root",    "key",    "value",    "type", "data",
                                        "dir",  "version", "source", "location", "view", "sha256"};
 
 // What an entity written in a value stands for, and how to write that.
@@ -101,8 +101,9 @@ bool Watcher::CheckText() {
     // are text; every other control byte is not.
     if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0x1A) continue;
     Add(i, Severity::Error, "not-text",
-        "byte " + Hex(c) + " is no text: the file is binary, or UTF-16 without its byte order "
-        "mark, and the checker reads it byte by byte and finds nothing it means",
+        "byte " + Hex(c) +
+            " is no text: the file is binary, or UTF-16 without its byte order "
+            "mark, and the checker reads it byte by byte and finds nothing it means",
         fix);
     return false;
   }
@@ -139,13 +140,14 @@ void Watcher::CheckComment(std::size_t offset, std::string_view tag, TagKind kin
   for (const char* word : {"<product", "<registryentry", "<fileentry", "<remedy", "/product"})
     at = std::min(at, platform::FindNoCase(tag, word, body));
   if (at == tag.size()) at = body;
-  const char* what = kind == TagKind::Product ? "so it starts a product"
+  const char* what = kind == TagKind::Product      ? "so it starts a product"
                      : kind == TagKind::EndProduct ? "so it ends and stores the product"
-                     : kind == TagKind::Remedy ? "so it replaces the remedy before it"
-                                               : "so it replaces the entry before it";
+                     : kind == TagKind::Remedy     ? "so it replaces the remedy before it"
+                                                   : "so it replaces the entry before it";
   Add(offset + at, Severity::Error, "tag-in-comment",
       std::string("this tag is inside a comment, but the checker does not skip comments: it reads "
-                  "the tag as if the comment were not there, ") + what,
+                  "the tag as if the comment were not there, ") +
+          what,
       "delete the tag from the comment, or the whole comment");
 }
 
@@ -154,8 +156,8 @@ void Watcher::CheckComment(std::size_t offset, std::string_view tag, TagKind kin
 void Watcher::CheckAttributesRead(TagKind kind) {
   for (const modCheck::AttributeRead& a : attributes_) {
     const std::string name = kAttributeNames[a.which];
-    const std::string read = modCheck::DecodeTag(source_.bytes.substr(a.valueOffset, a.valueLength),
-                                                 source_.encoding);
+    const std::string read =
+        modCheck::DecodeTag(source_.bytes.substr(a.valueOffset, a.valueLength), source_.encoding);
     const std::string asRead = read.empty() ? "as empty" : "as " + Quoted(read);
     if (a.repeated) {
       Add(a.nameOffset, Severity::Error, "duplicate-attribute",
@@ -167,12 +169,16 @@ void Watcher::CheckAttributesRead(TagKind kind) {
     }
     if (a.quoting == modCheck::Quoting::Unquoted) {
       // The value as written: up to a blank or the tag's end.
-      const std::size_t from = a.nameOffset + name.size() + 1;
+      std::size_t from = a.nameOffset + name.size() + 1;
+      while (from < source_.bytes.size() && (source_.bytes[from] == ' ' || source_.bytes[from] == '\t'))
+        ++from;
       std::size_t to = from;
-      while (to < source_.bytes.size() && std::string_view(" \t\r\n>").find(source_.bytes[to]) == std::string_view::npos)
+      while (to < source_.bytes.size() &&
+             std::string_view(" \t\r\n>").find(source_.bytes[to]) == std::string_view::npos)
         ++to;
       if (to > from && source_.bytes[to - 1] == '/') --to;
-      const std::string written = modCheck::DecodeTag(source_.bytes.substr(from, to - from), source_.encoding);
+      const std::string written =
+          modCheck::DecodeTag(source_.bytes.substr(from, to - from), source_.encoding);
       Add(a.nameOffset, Severity::Error, "unquoted-value",
           name + "'s value is not in double quotes, so the checker reads it " + asRead +
               (read.empty() ? "" : " (the next quoted text in the tag)"),
@@ -181,7 +187,8 @@ void Watcher::CheckAttributesRead(TagKind kind) {
     }
     if (a.quoting != modCheck::Quoting::Double) continue;
     const std::string_view value = source_.bytes.substr(a.valueOffset, a.valueLength);
-    for (std::size_t at = value.find('&'); at != std::string_view::npos; at = value.find('&', at + 1)) {
+    for (std::size_t at = value.find('&'); at != std::string_view::npos;
+         at = value.find('&', at + 1)) {
       const std::string_view entity = EntityAt(value, at);
       if (entity.empty()) continue;
       std::string fix = "write the character itself";
@@ -208,17 +215,22 @@ void Watcher::CheckEncoding() {
     int more = 0;
     for (std::size_t at = platform::kUtf8Bom.size(); at < bytes.size();) {
       const std::size_t length = platform::Utf8SequenceAt(bytes, at);
-      if (length == 0 && !first) first = at;
-      else if (length == 0) ++more;
+      if (length == 0 && !first)
+        first = at;
+      else if (length == 0)
+        ++more;
       at += std::max<std::size_t>(length, 1);
     }
     if (!first) return;
     const std::string byte(1, bytes[*first]);
     const std::string legacy = platform::CodePageName(platform::Os().codePage->LegacyCodePage());
     Add(*first, Severity::Error, "invalid-bytes",
-        "byte " + Hex(static_cast<unsigned char>(byte[0])) + " is not UTF-8, though the file starts "
-        "with the UTF-8 byte order mark, so the checker shows \"\xEF\xBF\xBD\" for it" +
-            (more ? " (and " + std::to_string(more) + (more == 1 ? " more such byte)" : " more such bytes)") : ""),
+        "byte " + Hex(static_cast<unsigned char>(byte[0])) +
+            " is not UTF-8, though the file starts "
+            "with the UTF-8 byte order mark, so the checker shows \"\xEF\xBF\xBD\" for it" +
+            (more ? " (and " + std::to_string(more) +
+                        (more == 1 ? " more such byte)" : " more such bytes)")
+                  : ""),
         "save the file as UTF-8 throughout (in " + legacy + " the byte is " +
             Quoted(platform::Os().codePage->FromLegacyAnsi(byte)) + ")");
     return;

@@ -57,10 +57,11 @@ bool Packaged(const modCheck::Requirement& r) {
 bool IsAddress(const std::string& location) {
   const std::size_t colon = location.find(':');
   if (colon == std::string::npos || colon < 2) return false;
-  return std::all_of(location.begin(), location.begin() + static_cast<std::ptrdiff_t>(colon), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' ||
-           c == '.' || c == '-';
-  });
+  return std::all_of(location.begin(), location.begin() + static_cast<std::ptrdiff_t>(colon),
+                     [](char c) {
+                       return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                              (c >= '0' && c <= '9') || c == '+' || c == '.' || c == '-';
+                     });
 }
 
 struct Edit {
@@ -82,11 +83,8 @@ std::string EditFor(const RemedyTag& r, const std::string& hash, Edit& edit) {
       case Quoting::Unquoted:
         return "its sha256 is not in double quotes, so the checker does not read it as written: "
                "write sha256=\"...\"";
-      case Quoting::Unclosed:
-        return "its sha256 has no closing double quote";
-      case Quoting::Double:
-        edit = {a.valueOffset, a.valueLength, hash};
-        return {};
+      case Quoting::Unclosed: return "its sha256 has no closing double quote";
+      case Quoting::Double: edit = {a.valueOffset, a.valueLength, hash}; return {};
     }
   }
   const std::string_view tag = r.tag;
@@ -101,7 +99,8 @@ std::string EditFor(const RemedyTag& r, const std::string& hash, Edit& edit) {
     return "a \">\" inside a quoted value cuts its tag short, so a sha256 cannot be added to it";
   // Before the tag's end, "/>" or ">" (the last tag may have none).
   std::size_t end = tag.size();
-  if (!tag.empty() && tag.back() == '>') end -= tag.size() >= 2 && tag[tag.size() - 2] == '/' ? 2 : 1;
+  if (!tag.empty() && tag.back() == '>')
+    end -= tag.size() >= 2 && tag[tag.size() - 2] == '/' ? 2 : 1;
   edit = {r.offset + end, 0, " sha256=\"" + hash + "\""};
   return {};
 }
@@ -112,18 +111,21 @@ std::string ReadBack(const SourceFile& source, const Read& before, const std::st
                      const std::vector<std::optional<std::string>>& pins) {
   Read after;
   ReadAll(bytes, source.encoding, after);
-  if (after.list.size() != before.list.size() || after.tags.found.size() != before.tags.found.size())
+  if (after.list.size() != before.list.size() ||
+      after.tags.found.size() != before.tags.found.size())
     return "the file would hold other products";
   for (std::size_t i = 0; i < before.list.size(); ++i) {
     modCheck::Requirement a = before.list[i], b = after.list[i];
     a.RemedySha256.clear();
     b.RemedySha256.clear();
-    if (!(a == b)) return "product " + Quoted(before.list[i].ProductName) + " would read differently";
+    if (!(a == b))
+      return "product " + Quoted(before.list[i].ProductName) + " would read differently";
   }
   for (std::size_t i = 0; i < pins.size(); ++i) {
     const std::string& now = after.tags.found[i].work.RemedySha256;
     if (now != pins[i].value_or(before.tags.found[i].work.RemedySha256))
-      return "the remedy at line " + std::to_string(source.lines.LineOf(before.tags.found[i].offset)) +
+      return "the remedy at line " +
+             std::to_string(source.lines.LineOf(before.tags.found[i].offset)) +
              " would not read the pin written";
   }
   return {};
@@ -145,9 +147,12 @@ void Hash(InstallerResult& r, bool pinning) {
   }
   if (!check.actual) {
     r.finding = Finding::Missing;
-    if (check.kind == platform::FileKind::Folder) r.problem = Problem::Folder;
-    else if (check.kind == platform::FileKind::Device) r.problem = Problem::Device;
-    else if (check.status == platform::kErrorFileNotFound || check.status == platform::kErrorPathNotFound)
+    if (check.kind == platform::FileKind::Folder)
+      r.problem = Problem::Folder;
+    else if (check.kind == platform::FileKind::Device)
+      r.problem = Problem::Device;
+    else if (check.status == platform::kErrorFileNotFound ||
+             check.status == platform::kErrorPathNotFound)
       r.problem = Problem::NotFound;
     else {
       r.problem = Problem::Unreadable;
@@ -235,7 +240,9 @@ std::string Sentence(const InstallerResult& r, bool pinning) {
           text = (pinning ? "its SHA-256 is " : "MISMATCH: its SHA-256 is ") + hash +
                  ", the pin says " + platform::LowerCase(r.pin);
           break;
-        case Finding::NotPinned: text = pinning ? "not pinned; its SHA-256 is " + hash : "not pinned"; break;
+        case Finding::NotPinned:
+          text = pinning ? "not pinned; its SHA-256 is " + hash : "not pinned";
+          break;
         case Finding::Missing: break;
       }
       break;

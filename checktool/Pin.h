@@ -24,8 +24,8 @@ struct InstallerResult {
   std::string path;     // the installer as opened, with the system's separators
   Finding finding = Finding::NotPinned;
   Problem problem = Problem::None;
-  std::string reason;  // the system's words, for Unreadable
-  std::string pin;     // as written; empty: none
+  std::string reason;                 // the system's words, for Unreadable
+  std::string pin;                    // as written; empty: none
   std::optional<std::string> actual;  // its SHA-256, lower case, when hashed
   Change change = Change::None;       // pin: what writing the file changes
   std::string refusal;                // pin: why its sha256 cannot be written

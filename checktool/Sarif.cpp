@@ -92,8 +92,8 @@ std::string ToSarif(const std::string& file, const std::string& currentFolder,
   std::string base = NormalPath(currentFolder, "");
   if (!base.empty() && base.back() != '/') base += '/';
   const std::string path = NormalPath(file, base);
-  const bool below = !base.empty() && path.size() > base.size() &&
-                     path.compare(0, base.size(), base) == 0;
+  const bool below =
+      !base.empty() && path.size() > base.size() && path.compare(0, base.size(), base) == 0;
   const std::string uri = PathToUri(below ? path.substr(base.size()) : path);
   JsonWriter json;
   json.BeginObject();

@@ -52,9 +52,12 @@ std::string AbsoluteFolder(const std::string& folder, const std::string& current
   // Its root, then its parts without "." (and without empty ones).
   std::string out;
   std::size_t from = 0;
-  if (whole.size() >= 2 && whole[0] == separator && whole[1] == separator) from = 2;
-  else if (!whole.empty() && whole[0] == separator) from = 1;
-  else if (whole.size() >= 3 && whole[1] == ':' && whole[2] == separator) from = 3;
+  if (whole.size() >= 2 && whole[0] == separator && whole[1] == separator)
+    from = 2;
+  else if (!whole.empty() && whole[0] == separator)
+    from = 1;
+  else if (whole.size() >= 3 && whole[1] == ':' && whole[2] == separator)
+    from = 3;
   const std::string root = whole.substr(0, from);
   while (from < whole.size()) {
     std::size_t end = whole.find(separator, from);

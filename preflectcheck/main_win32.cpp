@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
   if (GetComputerNameA(name, &size)) io.machine = platform::win32::FromAnsi(name);
   std::wstring current(32768, L'\0');
   const DWORD n = GetCurrentDirectoryW(static_cast<DWORD>(current.size()), current.data());
-  if (n > 0 && n < current.size()) io.currentFolder = platform::win32::Utf8FromWide(current.substr(0, n));
+  if (n > 0 && n < current.size())
+    io.currentFolder = platform::win32::Utf8FromWide(current.substr(0, n));
   io.readFile = checktool::ReadWin32File;
   io.kindOf = checktool::Win32KindOf;
   io.newReplacer = checktool::NewWin32Replacer;

@@ -25,7 +25,8 @@ class Win32Replacer : public FileReplacer {
     // Beside it, so that the replacement stays on its volume; a name no
     // one else uses, made by this call alone (CREATE_NEW).
     for (unsigned n = 0; n < 100; ++n) {
-      temp_ = target_ + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n) + L".tmp";
+      temp_ = target_ + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n) +
+              L".tmp";
       file_ = ScopedHandle(CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
       if (file_.valid()) return {};
@@ -47,7 +48,9 @@ class Win32Replacer : public FileReplacer {
     return {};
   }
 
-  std::string Flush() override { return FlushFileBuffers(file_.get()) ? std::string() : LastReason(); }
+  std::string Flush() override {
+    return FlushFileBuffers(file_.get()) ? std::string() : LastReason();
+  }
 
   std::string Close() override {
     return CloseHandle(file_.Release()) ? std::string() : LastReason();
@@ -65,7 +68,8 @@ class Win32Replacer : public FileReplacer {
     if (error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION &&
         error != ERROR_INVALID_PARAMETER)
       return Reason(static_cast<platform::Status>(error));
-    if (!MoveFileExW(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return LastReason();
     temp_.clear();
     return {};

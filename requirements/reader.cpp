@@ -110,9 +110,9 @@ std::optional<std::size_t> StoreWorkingRecord(std::vector<Requirement>& list,
   return upper;
 }
 
-constexpr std::string_view kAttributes[] = {"name=",   "root=",     "key=",  "value=",
-                                           "type=",   "data=",     "dir=",  "version=",
-                                           "source=", "location=", "view=", "sha256="};
+constexpr std::string_view kAttributes[] = {
+    "name=", "root=",    "key=",    "value=",    "type=", "data=",
+    "dir=",  "version=", "source=", "location=", "view=", "sha256="};
 
 // Where the value of attribute `which` lies in a tag's text, as the reader
 // cuts it: after the name, from the first double quote to the next.
@@ -149,7 +149,8 @@ std::string ValueOf(std::string_view tag, const ValueSpan& span, std::int32_t wh
 std::size_t RawOffsetOf(std::string_view raw, std::string_view decoded, std::size_t at) {
   if (raw.size() == decoded.size()) return at;  // ASCII, or not decoded at all
   const char c = decoded[at];
-  const auto nth = static_cast<std::size_t>(std::count(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(at), c));
+  const auto nth = static_cast<std::size_t>(
+      std::count(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(at), c));
   std::size_t found = 0;
   for (std::size_t i = 0; i < raw.size(); ++i)
     if (raw[i] == c && found++ == nth) return i;
@@ -168,8 +169,10 @@ AttributeRead LocateAttribute(std::string_view raw, std::string_view tag, std::s
   a.repeated = FindWord(tag.substr(span.name + 1), kAttributes[which]) != std::string_view::npos;
   const std::size_t next = tag.find_first_not_of(" \t\r\n", equals + 1);
   const char after = next == std::string_view::npos ? '\0' : tag[next];
-  if (after == '"') a.quoting = span.close == std::string_view::npos ? Quoting::Unclosed : Quoting::Double;
-  else a.quoting = after == '\'' ? Quoting::Single : Quoting::Unquoted;
+  if (after == '"')
+    a.quoting = span.close == std::string_view::npos ? Quoting::Unclosed : Quoting::Double;
+  else
+    a.quoting = after == '\'' ? Quoting::Single : Quoting::Unquoted;
   a.valueOffset = offset + rawEquals + 1;
   if (span.close != std::string_view::npos) {
     const std::size_t open = RawOffsetOf(raw, tag, span.open);
@@ -184,7 +187,8 @@ AttributeRead LocateAttribute(std::string_view raw, std::string_view tag, std::s
 // A tag's attribute values, each reported to the observer where there is one.
 class TagValues {
  public:
-  TagValues(std::string_view raw, const std::string& tag, std::size_t offset, ReadObserver* observer)
+  TagValues(std::string_view raw, const std::string& tag, std::size_t offset,
+            ReadObserver* observer)
       : raw_(raw), tag_(tag), offset_(offset), observer_(observer) {}
   std::string operator()(std::int32_t which) const {
     const ValueSpan span = FindValue(tag_, which);
@@ -223,12 +227,8 @@ TagKind ApplyTag(std::string_view rawTag, std::size_t offset, platform::StoredEn
   const std::string tag = DecodeTag(rawTag, encoding);
   const TagValues value(rawTag, tag, offset, observer);
   switch (kind) {
-    case TagKind::Product:
-      work.ProductName = value(0);
-      break;
-    case TagKind::RegistryEntry:
-      ReadRegistryEntry(value, work);
-      break;
+    case TagKind::Product: work.ProductName = value(0); break;
+    case TagKind::RegistryEntry: ReadRegistryEntry(value, work); break;
     case TagKind::FileEntry:
       work.FileName = value(0);
       work.FileDir = value(6);

@@ -43,7 +43,7 @@ struct AttributeRead {
   std::size_t valueOffset = 0;  // the first byte of the value read (after its quote)
   std::size_t valueLength = 0;  // in bytes; 0 when nothing was read
   Quoting quoting = Quoting::Double;
-  bool repeated = false;        // "name=" stands again later in the tag; the first counts
+  bool repeated = false;  // "name=" stands again later in the tag; the first counts
 };
 
 class ReadObserver {
