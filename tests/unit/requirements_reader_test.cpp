@@ -10,6 +10,7 @@
 #include "requirements/progress.h"
 #include "requirements/reader.h"
 #include "tests/doubles/fake_os.h"
+#include "tests/fuzz/read_requirements_check.h"
 
 namespace {
 
@@ -410,36 +411,6 @@ ReferenceResult ReferenceRead(const std::string& ansi) {
   return out;
 }
 
-// Where the reader says each attribute lies: its name there, and the bytes
-// of the value it read (tokens and root and type names aside), within the
-// tag, in double quotes when it says so.
-struct Spans : modCheck::ReadObserver {
-  std::string_view file;
-  std::vector<modCheck::AttributeRead> pending;
-  explicit Spans(std::string_view f) : file(f) {}
-  void OnAttribute(const modCheck::AttributeRead& a) override { pending.push_back(a); }
-  void OnTag(std::size_t offset, std::string_view tag, modCheck::TagKind, const Requirement&) override {
-    static const char* const names[] = {"name=", "root=", "key=", "value=", "type=", "data=", "dir=",
-                                        "version=", "source=", "location=", "view=", "sha256="};
-    const auto encoding = platform::EncodingOf(file);
-    for (const modCheck::AttributeRead& a : pending) {
-      const std::string name = names[a.which];
-      ASSERT_GE(a.nameOffset, offset);
-      ASSERT_LE(a.valueOffset + a.valueLength, offset + tag.size());
-      EXPECT_EQ(platform::LowerCase(file.substr(a.nameOffset, name.size())), name);
-      const std::string value = modCheck::DecodeTag(file.substr(a.valueOffset, a.valueLength), encoding);
-      if (a.which != 1 && a.which != 4 && a.which != 6 && a.which != 9) {
-        EXPECT_EQ(value, modCheck::GetAttributeValue(modCheck::DecodeTag(tag, encoding), a.which)) << name;
-      }
-      if (a.quoting == modCheck::Quoting::Double) {
-        EXPECT_EQ(std::string() + file[a.valueOffset - 1] + file[a.valueOffset + a.valueLength], "\"\"");
-      }
-    }
-    pending.clear();
-  }
-  void OnStored(std::size_t, const Requirement&, bool) override {}
-};
-
 struct Equivalence : Reader {
   void ExpectSame(const std::string& text) {
     modCheck::ResetRequirements();
@@ -450,7 +421,8 @@ struct Equivalence : Reader {
     ASSERT_EQ(Requirements.size(), expected.list.size());
     for (std::size_t i = 0; i < Requirements.size(); ++i)
       EXPECT_TRUE(Requirements[i] == expected.list[i]) << "entry " << i;
-    Spans spans(text);
+    // Where it says each value lies, as the fuzz target checks it.
+    fuzzing::SpanCheck spans(text);
     std::vector<Requirement> list(2);
     modCheck::ReadRequirementsText(text, list, &spans);
   }
