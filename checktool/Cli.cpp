@@ -249,6 +249,49 @@ std::string Plural(int n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// pin --json and verify --json (docs/preflect-check-pins.schema.json).
+std::string PinsJson(const std::string& command, bool check, const std::string& file,
+                     const std::string& folder, const PinPlan& plan, bool written, int status) {
+  int counts[4] = {};
+  for (const InstallerResult& r : plan.installers) ++counts[static_cast<int>(r.finding)];
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("tool").String("preflect-check").Key("version").String(ZANTRIX_VERSION_TEXT);
+  json.Key("command").String(command).Key("check").Bool(check);
+  json.Key("file").String(file).Key("folder").String(folder);
+  json.Key("installers").BeginArray();
+  for (const InstallerResult& r : plan.installers) {
+    json.BeginObject();
+    json.Key("line").Number(r.line).Key("product").String(r.product).Key("path").String(r.path);
+    json.Key("result").String(FindingName(r.finding));
+    json.Key("problem");
+    if (const char* problem = ProblemName(r.problem))
+      json.String(problem);
+    else
+      json.Null();
+    StringOrNull(json, "reason", r.reason);
+    StringOrNull(json, "pin", r.pin);
+    StringOrNull(json, "sha256", r.actual.value_or(""));
+    // What was written: true only once the file was replaced.
+    json.Key("change");
+    if (written && r.change != Change::None)
+      json.String(r.change == Change::Pin ? "pinned" : "updated");
+    else
+      json.Null();
+    StringOrNull(json, "refusal", r.refusal);
+    json.EndObject();
+  }
+  json.EndArray();
+  json.Key("summary").BeginObject();
+  json.Key("installers").Number(static_cast<std::int64_t>(plan.installers.size()));
+  json.Key("match").Number(counts[0]).Key("differ").Number(counts[1]);
+  json.Key("missing").Number(counts[2]).Key("notPinned").Number(counts[3]);
+  json.EndObject();
+  json.Key("written").Bool(written).Key("status").Number(status);
+  json.EndObject();
+  return json.Text();
+}
+
 // pin and verify.
 int Pins(Io& io, const Options& o, bool pinning) {
   const std::string command = o.command;
@@ -309,46 +352,8 @@ int Pins(Io& io, const Options& o, bool pinning) {
       }
     }
   }
-  const int total = static_cast<int>(plan.installers.size());
   if (o.json) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("tool").String("preflect-check").Key("version").String(ZANTRIX_VERSION_TEXT);
-    json.Key("command").String(command).Key("check").Bool(o.check);
-    json.Key("file").String(file).Key("folder").String(folder);
-    json.Key("installers").BeginArray();
-    for (const InstallerResult& r : plan.installers) {
-      json.BeginObject();
-      json.Key("line").Number(r.line).Key("product").String(r.product).Key("path").String(r.path);
-      json.Key("result").String(FindingName(r.finding));
-      json.Key("problem");
-      if (const char* problem = ProblemName(r.problem))
-        json.String(problem);
-      else
-        json.Null();
-      StringOrNull(json, "reason", r.reason);
-      StringOrNull(json, "pin", r.pin);
-      StringOrNull(json, "sha256", r.actual.value_or(""));
-      json.Key("change");
-      if (written && r.change != Change::None)
-        json.String(r.change == Change::Pin ? "pinned" : "updated");
-      else
-        json.Null();
-      StringOrNull(json, "refusal", r.refusal);
-      json.EndObject();
-    }
-    json.EndArray();
-    json.Key("summary").BeginObject().Key("installers").Number(total).Key("match").Number(match);
-    json.Key("differ")
-        .Number(differ)
-        .Key("missing")
-        .Number(missing)
-        .Key("notPinned")
-        .Number(unpinned);
-    json.EndObject();
-    json.Key("written").Bool(written).Key("status").Number(status);
-    json.EndObject();
-    io.out << json.Text();
+    io.out << PinsJson(command, o.check, file, folder, plan, written, status);
     return status;
   }
   // What changed, now that it has.
@@ -360,7 +365,8 @@ int Pins(Io& io, const Options& o, bool pinning) {
     else
       io.out << "pin updated to " << *r.actual << " (was " << Quoted(r.pin) << ")\n";
   }
-  io.out << Plural(total, "installer", "installers") << ": " << match << " match, " << differ
+  io.out << Plural(static_cast<int>(plan.installers.size()), "installer", "installers") << ": "
+         << match << " match, " << differ
          << " differ, " << missing << " missing, " << unpinned << " not pinned\n";
   return status;
 }
