@@ -232,6 +232,7 @@ const char* ProblemName(Problem p) {
     case Problem::Device: return "device";
     case Problem::Unreadable: return "unreadable";
     case Problem::Address: return "address";
+    case Problem::WindowsOnly: return "windowsOnly";
     case Problem::InvalidPin: return "invalidPin";
   }
   return nullptr;

@@ -64,6 +64,15 @@ bool IsAddress(const std::string& location) {
                      });
 }
 
+// Where Windows is not the system: a location on a drive, or in a Windows
+// folder the tokens stand for (their placeholders hold "<", which no
+// Windows name does), lies on the user's machine, not in this checkout.
+bool OnlyOnWindows(const std::string& location, char separator) {
+  if (separator == '\\') return false;
+  const bool drive = location.size() >= 2 && location[1] == ':';
+  return drive || location.find('<') != std::string::npos;
+}
+
 struct Edit {
   std::size_t at, erase;
   std::string insert;
@@ -187,10 +196,11 @@ PinPlan CheckInstallers(const SourceFile& source, bool pinning, const std::strin
     r.line = source.lines.LineOf(tag.offset);
     r.product = tag.work.ProductName;
     r.pin = tag.work.RemedySha256;
-    if (IsAddress(tag.work.RemedyLocation)) {
-      r.path = tag.work.RemedyLocation;
+    const std::string& location = tag.work.RemedyLocation;
+    if (IsAddress(location) || OnlyOnWindows(location, separator)) {
+      r.path = location;
       r.finding = Finding::Missing;
-      r.problem = Problem::Address;
+      r.problem = IsAddress(location) ? Problem::Address : Problem::WindowsOnly;
     } else {
       r.path = SystemPath(modCheck::InstallerPath(tag.work.RemedyLocation, folder), separator);
       Hash(r, pinning);
@@ -227,6 +237,10 @@ std::string Sentence(const InstallerResult& r, bool pinning) {
     case Problem::Folder: text = "is a folder, not an installer"; break;
     case Problem::Device: text = "is a device or a pipe, not a file"; break;
     case Problem::Unreadable: text = "cannot be read: " + r.reason; break;
+    case Problem::WindowsOnly:
+      text = "is a path on the Windows machine (a drive, or a Windows folder), which cannot be "
+             "checked here";
+      break;
     case Problem::Address:
       text = "is a web address, not an installer file (the remedy's source is not \"web\")";
       break;

@@ -14,7 +14,7 @@ namespace checktool {
 // What was found of an installer, as the summary counts it.
 enum class Finding { Match, Differ, Missing, NotPinned };
 // Why it could not be hashed, or its pin not be compared.
-enum class Problem { None, NotFound, Folder, Device, Unreadable, Address, InvalidPin };
+enum class Problem { None, NotFound, Folder, Device, Unreadable, Address, WindowsOnly, InvalidPin };
 // What pin writes for it.
 enum class Change { None, Pin, Update };
 
