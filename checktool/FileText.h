@@ -28,7 +28,7 @@ class Lines {
     if (line <= 1 || starts_.empty()) return 0;
     return starts_[std::min(static_cast<std::size_t>(line - 2), starts_.size() - 1)];
   }
-  // 1-based, counting bytes.
+  // 1-based, counting bytes (see CharacterColumns for characters).
   int ColumnOf(std::size_t offset) const {
     const int line = LineOf(offset);
     const std::size_t start = line == 1 ? 0 : starts_[static_cast<std::size_t>(line - 2)];
@@ -47,6 +47,22 @@ struct SourceFile {
   std::string_view bytes;
   platform::StoredEncoding encoding;
   Lines lines;
+};
+
+// 1-based columns in characters, the unit text, JSON and SARIF share: a
+// character of the file's encoding counts once (in UTF-8 a byte that
+// starts no character counts as one, as the system shows it), and the
+// UTF-8 byte order mark not at all. Offsets asked for in increasing order
+// are counted in one pass over the file.
+class CharacterColumns {
+ public:
+  explicit CharacterColumns(const SourceFile& source) : source_(source) {}
+  int At(std::size_t offset);
+
+ private:
+  const SourceFile& source_;
+  std::size_t lineStart_ = std::string_view::npos, at_ = 0;
+  int column_ = 1;
 };
 
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }

@@ -2,11 +2,29 @@
 
 #include <cstdio>
 
+#include "platform/text.h"
+
 namespace checktool {
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80) {
+      // Bytes that are not UTF-8 (a file name, a stray byte in a UTF-8
+      // file) are written as the text \xHH, so the output stays UTF-8.
+      const std::size_t length = platform::Utf8SequenceAt(text, i);
+      if (length == 0) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\\\x%02X", u);
+        out += escaped;
+      } else {
+        out.append(text, i, length);
+        i += length - 1;
+      }
+      continue;
+    }
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;

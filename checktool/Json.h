@@ -1,6 +1,6 @@
 #pragma once
 // Just enough JSON writing for the tool's reports: objects and arrays
-// written in order, strings escaped (the text is UTF-8 already).
+// written in order, strings escaped (see JsonString).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -33,7 +33,9 @@ class JsonWriter {
   bool afterKey_ = false;
 };
 
-// `text` as a JSON string, quotes included.
+// `text` as a JSON string, quotes included. The output is UTF-8 whatever
+// the text holds: a byte that starts no UTF-8 character is written as the
+// four characters \xHH.
 std::string JsonString(const std::string& text);
 
 }  // namespace checktool

@@ -25,12 +25,22 @@ std::optional<std::string> RawAttribute(const Tag& tag, std::string_view name,
 }
 
 Watcher::Watcher(const SourceFile& source) : source_(source), lines_(source.lines) {
+  notText_ = !CheckText();
+  if (notText_) return;
   CheckEncoding();
+  CheckConflictMarkers();
+}
+
+void Watcher::OnAttribute(const modCheck::AttributeRead& attribute) {
+  attributes_.push_back(attribute);
 }
 
 void Watcher::OnTag(std::size_t offset, std::string_view ansiTag, TagKind kind,
                     const Requirement& work) {
+  CheckComment(offset, ansiTag, kind);
   CheckQuotes(offset, ansiTag);
+  CheckAttributesRead(kind);
+  attributes_.clear();
   if (kind == TagKind::SystemSearch || kind == TagKind::Other) return;
   Tag tag{modCheck::DecodeTag(ansiTag, source_.encoding), {}};
   tag.lower = platform::LowerCase(tag.text);
@@ -119,21 +129,22 @@ std::vector<Diagnostic> Watcher::Finish() {
     Add(pendingNameless_->offset, Severity::Warning, "nameless-product",
         "a product without a name shows as a row without a name",
         "give it a name=\"...\"");
-  if (stored_ == 0)
+  if (stored_ == 0 && !notText_)
     Add(0, Severity::Warning, "empty-file",
         "the file names no products, so the checker finds everything at once",
         "list the products the simulator needs, each in <product>...</product>");
+  // In the file's order, their columns counted in one pass.
   std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
-                   [](const Diagnostic& a, const Diagnostic& b) {
-                     return a.line != b.line ? a.line < b.line : a.column < b.column;
-                   });
+                   [](const Diagnostic& a, const Diagnostic& b) { return a.offset < b.offset; });
+  CharacterColumns columns(source_);
+  for (Diagnostic& d : diagnostics_) d.column = columns.At(d.offset);
   return std::move(diagnostics_);
 }
 
 void Watcher::Add(std::size_t offset, Severity severity, const char* rule, std::string message,
          std::string fix) {
-  diagnostics_.push_back({lines_.LineOf(offset), lines_.ColumnOf(offset), severity, rule,
-                          std::move(message), std::move(fix)});
+  diagnostics_.push_back(
+      {lines_.LineOf(offset), 0, severity, rule, std::move(message), std::move(fix), offset});
 }
 
 void Watcher::Set(Source& source, std::size_t offset) {

@@ -10,11 +10,12 @@ namespace checktool {
 enum class Severity { Warning, Error };
 
 struct Diagnostic {
-  int line = 0, column = 0;  // 1-based; the column counts bytes
+  int line = 0, column = 0;  // 1-based; the column counts characters (CharacterColumns)
   Severity severity = Severity::Warning;
   std::string rule;     // stable name, e.g. "inherited-fields"
   std::string message;  // what the checker will do
   std::string fix;      // one line: what to write instead
+  std::size_t offset = 0;  // the byte of the file it points at
 };
 
 struct SourceFile;

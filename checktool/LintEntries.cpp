@@ -105,6 +105,21 @@ void Watcher::CheckTokens(std::size_t offset, const Tag& tag, const char* attrib
   std::size_t at = 0;
   const auto value = RawAttribute(tag, attribute, &at);
   if (!value) return;
+  // The token the reader replaces (the first of the first kind it finds)
+  // stands for a folder without its trailing backslash.
+  const std::string lowerValue = platform::LowerCase(*value);
+  for (const char* token : kTokens) {
+    const std::size_t found = lowerValue.find(platform::LowerCase(token));
+    if (found == std::string::npos) continue;
+    const std::size_t after = found + std::string_view(token).size();
+    if (after < value->size() && (*value)[after] != '\\' && (*value)[after] != '/')
+      Add(offset + at, Severity::Error, "token-without-backslash",
+          std::string(token) + " stands for its folder without a trailing backslash, so " +
+              attribute + " runs the folder's name into " + Quoted(value->substr(after)),
+          "write a backslash after the token: " + std::string(attribute) + "=\"" +
+              value->substr(0, after) + "\\" + value->substr(after) + "\"");
+    break;
+  }
   int known = 0;
   for (std::size_t from = 0;;) {
     const std::size_t open = value->find('%', from);
@@ -159,6 +174,35 @@ void Watcher::CheckRemedy(std::size_t offset, const Tag& tag, const Requirement&
         "source " + Quoted(work.RemedySource) + " differs from \"web\" only in letter case, so "
         "Acquire runs the location as an installer instead of opening it in the browser",
         "write source=\"web\" in small letters");
+  std::size_t locationAt = 0;
+  const std::string written = RawAttribute(tag, "location", &locationAt).value_or("");
+  const std::string location = platform::LowerCase(written);
+  if (work.RemedySource != "web" && platform::LowerCase(work.RemedySource) != "web") {
+    for (const char* scheme : {"http://", "https://", "ftp://", "www."})
+      if (location.rfind(scheme, 0) == 0) {
+        Add(offset + locationAt, Severity::Warning, "address-not-web",
+            "the location is a web address but the source is not \"web\", so Acquire treats it as "
+            "a packaged installer: it asks to run an installer, and a pin can never match",
+            "write source=\"web\"");
+        break;
+      }
+    // "setup.exe /quiet": the shell is handed the whole text as a file name.
+    for (const char* type : {".exe", ".msi", ".bat", ".cmd", ".com"}) {
+      const std::size_t end = location.find(type);
+      if (end == std::string::npos) continue;
+      const std::size_t next = location.find_first_not_of(' ', end + 4);
+      if (next > end + 4 && next != std::string::npos &&
+          (location[next] == '/' || location[next] == '-')) {
+        Add(offset + locationAt, Severity::Error, "arguments-in-location",
+            "the location holds arguments after the installer's name, and the checker hands the "
+            "whole text to the shell as one file name, which does not exist",
+            "name the installer alone: location=\"" + written.substr(0, end + 4) +
+                "\" (the checker passes no arguments; use an installer, or a .cmd beside it, that "
+                "needs none)");
+        break;
+      }
+    }
+  }
   if (work.RemedyLocation.empty())
     Add(offset, Severity::Warning, "empty-location",
         "the remedy has no location, so Acquire hands the shell nothing to open",

@@ -70,6 +70,39 @@ const std::vector<LintRule>& LintRules() {
        "Without the UTF-8 byte order mark the checker reads the file in the legacy code page, and "
        "names beyond ASCII look wrong in the window. Save the file as UTF-8 with a byte order "
        "mark."},
+      {"invalid-bytes", "Bytes that are not UTF-8 in a file marked as UTF-8",
+       "A file that starts with the UTF-8 byte order mark is read as UTF-8; a byte of another code "
+       "page in it (a common editor mix-up) shows as the replacement character. Save the file as "
+       "UTF-8 throughout."},
+      {"not-text", "A UTF-16 or binary file",
+       "The checker reads a requirements file as text in the legacy code page or UTF-8; a UTF-16 "
+       "file, or one with NUL or other control bytes, gives it no products. Save the file as "
+       "text."},
+      {"conflict-marker", "A version-control conflict marker",
+       "A file saved in the middle of a merge holds both sides, and the checker reads the tags of "
+       "both. Resolve the conflict and delete the markers."},
+      {"tag-in-comment", "A tag inside a comment",
+       "The checker does not know comments: a tag inside <!-- ... --> is read like any other, and "
+       "a remedy there replaces the real one. Delete commented-out tags."},
+      {"unquoted-value", "A value without double quotes",
+       "The reader takes a value from the next double quote on: version=1.2.0.0 is read as empty "
+       "(any version), or as the next attribute's value. Write every value in double quotes."},
+      {"duplicate-attribute", "An attribute given twice in one tag",
+       "The reader finds an attribute's name anywhere in the tag, also at the end of another "
+       "attribute's name or inside a value, and reads only the first. Give each attribute once."},
+      {"entity", "An XML entity in a value",
+       "Values have no escapes: &amp;, &lt; or &#233; are read as the characters they are written "
+       "with. Write the character itself."},
+      {"arguments-in-location", "Arguments after a packaged installer's name",
+       "The location is handed to the shell whole, as one file name: \"setup.exe /quiet\" names no "
+       "file. Name the installer alone; the checker passes no arguments."},
+      {"address-not-web", "A web address under a source that is not \"web\"",
+       "Only source=\"web\" opens the location in the browser; any other source treats it as a "
+       "packaged installer, which Acquire asks to run and a pin can never match."},
+      {"token-without-backslash", "A folder token without the backslash after it",
+       "%ZANTRIXDIR%, %SYSTEMDIR% and %WINDIR% stand for their folders without a trailing "
+       "backslash: %ZANTRIXDIR%Installers runs the folder's name into \"Installers\". Write "
+       "%ZANTRIXDIR%\\Installers."},
   };
   return rules;
 }

@@ -32,6 +32,7 @@ class Watcher : public modCheck::ReadObserver {
  public:
   explicit Watcher(const SourceFile& source);
 
+  void OnAttribute(const modCheck::AttributeRead& attribute) override;
   void OnTag(std::size_t offset, std::string_view ansiTag, modCheck::TagKind kind,
              const modCheck::Requirement& work) override;
   void OnStored(std::size_t index, const modCheck::Requirement& work, bool dropped) override;
@@ -60,7 +61,11 @@ class Watcher : public modCheck::ReadObserver {
 
   // LintSyntax.cpp
   void CheckEncoding();
+  bool CheckText();  // false when the file is no text at all
+  void CheckConflictMarkers();
+  void CheckComment(std::size_t offset, std::string_view tag, modCheck::TagKind kind);
   void CheckQuotes(std::size_t offset, std::string_view tag);
+  void CheckAttributesRead(modCheck::TagKind kind);
   void CheckAttributeSyntax(std::size_t offset, const Tag& tag, modCheck::TagKind kind);
   // LintEntries.cpp
   void CheckView(std::size_t offset, const Tag& tag, modCheck::TagKind kind);
@@ -81,6 +86,10 @@ class Watcher : public modCheck::ReadObserver {
   std::size_t lastEnd_ = 0;
   int stored_ = 0;
   bool tooMany_ = false;
+  bool notText_ = false;
+  bool inComment_ = false;
+  // What the reader found of the tag it is about to report.
+  std::vector<modCheck::AttributeRead> attributes_;
 };
 
 }  // namespace checktool::lint

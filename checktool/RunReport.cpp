@@ -148,10 +148,11 @@ void WriteFile(JsonWriter& json, const modCheck::FileEvidence& f) {
 using modCheck::PinCheck;
 
 // What Acquire would find of a missing product's pinned installer: the
-// file hashed now, as Acquire hashes it after the user's Yes.
-std::optional<PinCheck> CheckPin(const modCheck::Requirement& r) {
+// file it would start, resolved against the program folder as Acquire
+// resolves it, hashed now as Acquire hashes it after the user's Yes.
+std::optional<PinCheck> CheckPin(const modCheck::Requirement& r, const std::string& folder) {
   if (r.Found || !modCheck::HasPinnedInstaller(r)) return std::nullopt;
-  return modCheck::CheckPin(r.RemedyLocation, r.RemedySha256);
+  return modCheck::CheckPin(modCheck::InstallerPath(r.RemedyLocation, folder), r.RemedySha256);
 }
 
 std::string PinSentence(const PinCheck& pin) {
@@ -163,9 +164,10 @@ std::string PinSentence(const PinCheck& pin) {
   return " Acquire's installer does not match its SHA-256 pin, so it would not be started.";
 }
 
-void WritePin(JsonWriter& json, const modCheck::Requirement& r, const PinCheck& pin) {
+void WritePin(JsonWriter& json, const modCheck::Requirement& r, const std::string& folder,
+              const PinCheck& pin) {
   json.BeginObject();
-  json.Key("file").String(r.RemedyLocation);
+  json.Key("file").String(modCheck::InstallerPath(r.RemedyLocation, folder));
   json.Key("sha256").String(r.RemedySha256);
   json.Key("actual");
   if (pin.actual)
@@ -202,7 +204,7 @@ RunReport RunChecksIn(const std::string& folder, bool json, const std::string& m
   report.status = allFound ? 0 : 1;
   if (!json) {
     for (std::size_t i = 0; i < rows; ++i) {
-      const auto pin = CheckPin(requirements[i]);
+      const auto pin = CheckPin(requirements[i], folder);
       report.text += modCheck::ReportLine(i) + (pin ? PinSentence(*pin) : "") + "\n";
     }
     return report;
@@ -234,8 +236,8 @@ RunReport RunChecksIn(const std::string& folder, bool json, const std::string& m
     else
       out.Null();
     out.Key("pin");
-    if (const auto pin = CheckPin(requirements[i]))
-      WritePin(out, requirements[i], *pin);
+    if (const auto pin = CheckPin(requirements[i], folder))
+      WritePin(out, requirements[i], folder, *pin);
     else
       out.Null();
     out.EndObject();

@@ -14,21 +14,6 @@ namespace {
 // The base the results' places are relative to: the folder the tool ran in.
 const char* const kBase = "%SRCROOT%";
 
-// SARIF counts columns in code points; the diagnostics count bytes. In a
-// file read as the legacy code page the two agree; in UTF-8 the bytes of a
-// character count once, and the byte order mark not at all.
-int CodePointColumn(const SourceFile& source, int line, int byteColumn) {
-  if (source.encoding != platform::StoredEncoding::Utf8) return byteColumn;
-  const std::string_view bytes = source.bytes;
-  std::size_t start = source.lines.StartOf(line);
-  const std::size_t end = start + static_cast<std::size_t>(byteColumn - 1);
-  if (line == 1) start = platform::kUtf8Bom.size();
-  int column = 1;
-  for (std::size_t i = start; i < end && i < bytes.size(); ++i)
-    if ((static_cast<unsigned char>(bytes[i]) & 0xC0) != 0x80) ++column;
-  return column;
-}
-
 // "the tag ..." and "end it ..." as two sentences of one message.
 std::string TwoSentences(std::string message, std::string fix) {
   for (std::string* sentence : {&message, &fix})
@@ -95,7 +80,7 @@ std::string PathToUri(const std::string& path) {
 }
 
 std::string ToSarif(const std::string& file, const std::string& currentFolder,
-                    const SourceFile& source, const std::vector<Diagnostic>& diagnostics) {
+                    const std::vector<Diagnostic>& diagnostics) {
   const auto& rules = LintRules();
   const auto ruleIndex = [&](const std::string& id) {
     for (std::size_t i = 0; i < rules.size(); ++i)
@@ -103,11 +88,13 @@ std::string ToSarif(const std::string& file, const std::string& currentFolder,
     return std::int64_t{-1};
   };
   // Relative to the folder the tool ran in where the file lies below it.
-  const std::string base = NormalPath(currentFolder, "");
+  // The base with its one trailing "/", also when it is the root.
+  std::string base = NormalPath(currentFolder, "");
+  if (!base.empty() && base.back() != '/') base += '/';
   const std::string path = NormalPath(file, base);
-  const bool below = !base.empty() && path.size() > base.size() + 1 &&
-                     path.compare(0, base.size(), base) == 0 && path[base.size()] == '/';
-  const std::string uri = PathToUri(below ? path.substr(base.size() + 1) : path);
+  const bool below =
+      !base.empty() && path.size() > base.size() && path.compare(0, base.size(), base) == 0;
+  const std::string uri = PathToUri(below ? path.substr(base.size()) : path);
   JsonWriter json;
   json.BeginObject();
   json.Key("$schema").String("https://json.schemastore.org/sarif-2.1.0.json");
@@ -128,7 +115,7 @@ std::string ToSarif(const std::string& file, const std::string& currentFolder,
   json.EndArray().EndObject().EndObject();
   if (below) {
     json.Key("originalUriBaseIds").BeginObject().Key(kBase).BeginObject();
-    json.Key("uri").String(PathToUri(base + "/")).EndObject().EndObject();
+    json.Key("uri").String(PathToUri(base)).EndObject().EndObject();
   }
   json.Key("columnKind").String("unicodeCodePoints");
   json.Key("results").BeginArray();
@@ -147,7 +134,8 @@ std::string ToSarif(const std::string& file, const std::string& currentFolder,
     json.EndObject();
     json.Key("region").BeginObject();
     json.Key("startLine").Number(d.line);
-    json.Key("startColumn").Number(CodePointColumn(source, d.line, d.column));
+    // Characters, which are code points: lint counts them so.
+    json.Key("startColumn").Number(d.column);
     json.EndObject();
     json.EndObject().EndObject().EndArray();
     json.EndObject();

@@ -11,13 +11,14 @@
 namespace checktool {
 
 // One run of the tool over `file`: every rule once, every diagnostic a
-// result with its rule, level, line and column (in Unicode code points),
+// result with its rule, level, line and column (in characters, which are
+// Unicode code points),
 // and its fix as the message's second sentence. The file's place is a URI
 // relative to the folder the tool ran in (`currentFolder`, the base
 // "%SRCROOT%"), as code-scanning services expect, or a whole file: URI
 // when it lies outside that folder; either without "." or "..".
 std::string ToSarif(const std::string& file, const std::string& currentFolder,
-                    const SourceFile& source, const std::vector<Diagnostic>& diagnostics);
+                    const std::vector<Diagnostic>& diagnostics);
 
 // A file path as a URI reference: relative paths stay relative, with "/"
 // for separators; absolute ones become file: URIs. Reserved bytes are

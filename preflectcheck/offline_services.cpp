@@ -89,10 +89,18 @@ class LocalClock : public platform::Clock {
 
 class NoMessages : public platform::SystemMessages {
  public:
+  // The words for what StatusOf below makes of the system's errors.
   std::string Describe(platform::Status status) override {
-    if (status == platform::kErrorFileNotFound) return "The file does not exist.";
-    if (status == platform::kErrorAccessDenied) return "Access is denied.";
-    return {};
+    switch (status) {
+      case platform::kErrorFileNotFound: return "The file does not exist.";
+      case platform::kErrorPathNotFound: return "A folder in the path does not exist.";
+      case platform::kErrorAccessDenied: return "Access is denied.";
+      case platform::kErrorNotAFile: return "It is not a file.";
+      case platform::kErrorInvalidName: return "The name is too long or loops through links.";
+      case platform::kErrorNotEnoughMemory: return "Not enough memory.";
+      case platform::kErrorOpenFailed: return "The file could not be opened or read.";
+      default: return {};
+    }
   }
 };
 
@@ -159,8 +167,18 @@ class InstallerFiles : public platform::FileSystem {
                             platform::FileKind& kind) override {
     kind = platform::FileKind::Regular;
     // Not blocking on a FIFO without a writer: it is refused, not waited for.
-    const int fd = ::open(LocalPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return StatusOf(errno);
+    const std::string local = LocalPath(path);
+    const int fd = ::open(local.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+      const int error = errno;
+      // A socket cannot even be opened: it is no file either.
+      struct stat st {};
+      if (::stat(local.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        kind = S_ISDIR(st.st_mode) ? platform::FileKind::Folder : platform::FileKind::Device;
+        return platform::kErrorNotAFile;
+      }
+      return StatusOf(error);
+    }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       const int error = errno;

@@ -110,43 +110,135 @@ std::optional<std::size_t> StoreWorkingRecord(std::vector<Requirement>& list,
   return upper;
 }
 
+constexpr std::string_view kAttributes[] = {
+    "name=", "root=",    "key=",    "value=",    "type=", "data=",
+    "dir=",  "version=", "source=", "location=", "view=", "sha256="};
+
+// Where the value of attribute `which` lies in a tag's text, as the reader
+// cuts it: after the name, from the first double quote to the next.
+struct ValueSpan {
+  std::size_t name = std::string_view::npos;  // none when the tag lacks it
+  std::size_t open = std::string_view::npos, close = std::string_view::npos;
+};
+
+ValueSpan FindValue(std::string_view tag, std::int32_t which) {
+  ValueSpan span;
+  span.name = FindWord(tag, kAttributes[which]);
+  if (span.name == std::string_view::npos) return span;
+  span.open = tag.find('"', span.name);
+  if (span.open != std::string_view::npos) span.close = tag.find('"', span.open + 1);
+  return span;
+}
+
+std::string NumberForName(const std::string& value, std::int32_t iWhich);
+void ReplaceFolderToken(std::string& value);
+
+std::string ValueOf(std::string_view tag, const ValueSpan& span, std::int32_t which) {
+  std::string value;
+  if (span.close != std::string_view::npos)
+    value = std::string(tag.substr(span.open + 1, span.close - span.open - 1));
+  if (which == 1 || which == 4) return NumberForName(value, which);
+  if (which == 6 || which == 9) ReplaceFolderToken(value);
+  return value;
+}
+
+// The offset in the raw tag of the n-th `c` of the decoded one. A double
+// quote and "=" are single bytes below 0x40 in every code page the checker
+// reads, never part of another character and never produced by decoding
+// one, so their order is the same in both.
+std::size_t RawOffsetOf(std::string_view raw, std::string_view decoded, std::size_t at) {
+  if (raw.size() == decoded.size()) return at;  // ASCII, or not decoded at all
+  const char c = decoded[at];
+  const auto nth = static_cast<std::size_t>(
+      std::count(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(at), c));
+  std::size_t found = 0;
+  for (std::size_t i = 0; i < raw.size(); ++i)
+    if (raw[i] == c && found++ == nth) return i;
+  return raw.size();
+}
+
+// Where an attribute and its value lie in the file, for the observer.
+AttributeRead LocateAttribute(std::string_view raw, std::string_view tag, std::size_t offset,
+                              const ValueSpan& span, std::int32_t which) {
+  AttributeRead a;
+  a.which = which;
+  const std::size_t length = kAttributes[which].size();
+  const std::size_t equals = span.name + length - 1;
+  const std::size_t rawEquals = RawOffsetOf(raw, tag, equals);
+  a.nameOffset = offset + rawEquals - (length - 1);
+  a.repeated = FindWord(tag.substr(span.name + 1), kAttributes[which]) != std::string_view::npos;
+  const std::size_t next = tag.find_first_not_of(" \t\r\n", equals + 1);
+  const char after = next == std::string_view::npos ? '\0' : tag[next];
+  if (after == '"')
+    a.quoting = span.close == std::string_view::npos ? Quoting::Unclosed : Quoting::Double;
+  else
+    a.quoting = after == '\'' ? Quoting::Single : Quoting::Unquoted;
+  a.valueOffset = offset + rawEquals + 1;
+  if (span.close != std::string_view::npos) {
+    const std::size_t open = RawOffsetOf(raw, tag, span.open);
+    a.valueOffset = offset + open + 1;
+    a.valueLength = RawOffsetOf(raw, tag, span.close) - open - 1;
+  } else if (span.open != std::string_view::npos) {
+    a.valueOffset = offset + RawOffsetOf(raw, tag, span.open) + 1;
+  }
+  return a;
+}
+
+// A tag's attribute values, each reported to the observer where there is one.
+class TagValues {
+ public:
+  TagValues(std::string_view raw, const std::string& tag, std::size_t offset,
+            ReadObserver* observer)
+      : raw_(raw), tag_(tag), offset_(offset), observer_(observer) {}
+  std::string operator()(std::int32_t which) const {
+    const ValueSpan span = FindValue(tag_, which);
+    if (observer_ && span.name != std::string_view::npos)
+      observer_->OnAttribute(LocateAttribute(raw_, tag_, offset_, span, which));
+    return ValueOf(tag_, span, which);
+  }
+
+ private:
+  std::string_view raw_;
+  const std::string& tag_;
+  std::size_t offset_;
+  ReadObserver* observer_;
+};
+
 // Root and type that are no number leave the registry entry unreadable
 // (root 0), so it can never count as found.
-void ReadRegistryEntry(const std::string& tag, Requirement& work) {
-  const auto root = requirements::ParseInt32(GetAttributeValue(tag, 1), true);
-  const auto type = requirements::ParseInt32(GetAttributeValue(tag, 4), true);
+void ReadRegistryEntry(const TagValues& value, Requirement& work) {
+  const auto root = requirements::ParseInt32(value(1), true);
+  const auto type = requirements::ParseInt32(value(4), true);
   work.RegRoot = root && type ? *root : 0;
-  work.RegKey = GetAttributeValue(tag, 2);
-  work.RegValueName = GetAttributeValue(tag, 3);
+  work.RegKey = value(2);
+  work.RegValueName = value(3);
   work.RegType = type.value_or(0);
-  work.RegData = GetAttributeValue(tag, 5);
-  work.RegView = GetAttributeValue(tag, 10);
+  work.RegData = value(5);
+  work.RegView = value(10);
 }
 
 // What the tag does to the working record; an end of product is left to
 // the caller, which stores it.
-TagKind ApplyTag(std::string_view rawTag, platform::StoredEncoding encoding, Requirement& work) {
+TagKind ApplyTag(std::string_view rawTag, std::size_t offset, platform::StoredEncoding encoding,
+                 Requirement& work, ReadObserver* observer) {
   const TagKind kind = ClassifyTag(rawTag);
   if (kind == TagKind::Other || kind == TagKind::SystemSearch || kind == TagKind::EndProduct)
     return kind;
   const std::string tag = DecodeTag(rawTag, encoding);
+  const TagValues value(rawTag, tag, offset, observer);
   switch (kind) {
-    case TagKind::Product:
-      work.ProductName = GetAttributeValue(tag, 0);
-      break;
-    case TagKind::RegistryEntry:
-      ReadRegistryEntry(tag, work);
-      break;
+    case TagKind::Product: work.ProductName = value(0); break;
+    case TagKind::RegistryEntry: ReadRegistryEntry(value, work); break;
     case TagKind::FileEntry:
-      work.FileName = GetAttributeValue(tag, 0);
-      work.FileDir = GetAttributeValue(tag, 6);
-      work.FileVersion = GetAttributeValue(tag, 7);
-      work.FileView = GetAttributeValue(tag, 10);
+      work.FileName = value(0);
+      work.FileDir = value(6);
+      work.FileVersion = value(7);
+      work.FileView = value(10);
       break;
     case TagKind::Remedy:
-      work.RemedySource = GetAttributeValue(tag, 8);
-      work.RemedyLocation = GetAttributeValue(tag, 9);
-      work.RemedySha256 = GetAttributeValue(tag, 11);
+      work.RemedySource = value(8);
+      work.RemedyLocation = value(9);
+      work.RemedySha256 = value(11);
       break;
     default:
       break;
@@ -259,23 +351,8 @@ std::int32_t ReadRequirements() {
 }
 
 std::string GetAttributeValue(const std::string& sTag, std::int32_t iWhich) {
-  static constexpr std::string_view kAttributes[] = {"name=",  "root=",    "key=",  "value=",
-                                                     "type=",  "data=",    "dir=",  "version=",
-                                                     "source=", "location=", "view=",
-                                                     "sha256="};
   if (iWhich < 0 || iWhich > 11) return {};
-  std::string value;
-  const std::size_t at = FindWord(sTag, kAttributes[iWhich]);
-  if (at != std::string::npos) {
-    const std::size_t open = sTag.find('"', at);
-    if (open != std::string::npos) {
-      const std::size_t close = sTag.find('"', open + 1);
-      if (close != std::string::npos) value = sTag.substr(open + 1, close - open - 1);
-    }
-  }
-  if (iWhich == 1 || iWhich == 4) return NumberForName(value, iWhich);
-  if (iWhich == 6 || iWhich == 9) ReplaceFolderToken(value);
-  return value;
+  return ValueOf(sTag, FindValue(sTag, iWhich), iWhich);
 }
 
 int ViewBits(const std::string& sView, bool* known) {
@@ -321,8 +398,9 @@ void ReadRequirementsText(std::string_view bytes, platform::StoredEncoding encod
     const auto* lt = static_cast<const char*>(std::memchr(at, '<', tagEnd - at));
     const char* tagStart = lt ? lt : at;
     const std::string_view tag(tagStart, tagEnd - tagStart);
-    const TagKind kind = ApplyTag(tag, encoding, work);
-    if (observer) observer->OnTag(static_cast<std::size_t>(tagStart - begin), tag, kind, work);
+    const std::size_t offset = static_cast<std::size_t>(tagStart - begin);
+    const TagKind kind = ApplyTag(tag, offset, encoding, work, observer);
+    if (observer) observer->OnTag(offset, tag, kind, work);
     if (kind == TagKind::EndProduct) {
       const auto index = StoreWorkingRecord(list, work);
       if (observer) observer->OnStored(index.value_or(list.size()), work, !index);

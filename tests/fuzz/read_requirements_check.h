@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/text.h"
 #include "requirements/modCheck.h"
 #include "requirements/progress.h"
+#include "requirements/reader.h"
 #include "tests/doubles/fake_os.h"
 
 namespace fuzzing {
@@ -18,6 +21,41 @@ inline void Require(bool condition, const char* what) {
   std::fprintf(stderr, "invariant broken: %s\n", what);
   std::abort();
 }
+
+// Where the reader says each attribute lies, for tools that edit exactly
+// that: within its tag, at its name, the bytes there the value it read
+// (tokens and root and type names aside), between double quotes when it
+// says so.
+class SpanCheck : public modCheck::ReadObserver {
+ public:
+  explicit SpanCheck(std::string_view file) : file_(file) {}
+  void OnAttribute(const modCheck::AttributeRead& a) override { pending_.push_back(a); }
+  void OnTag(std::size_t offset, std::string_view tag, modCheck::TagKind,
+             const modCheck::Requirement&) override {
+    static const char* const names[] = {"name=", "root=", "key=",      "value=", "type=", "data=",
+                                        "dir=",  "version=", "source=", "location=", "view=", "sha256="};
+    for (const modCheck::AttributeRead& a : pending_) {
+      const std::string_view name = names[a.which];
+      Require(a.nameOffset >= offset && a.valueOffset + a.valueLength <= offset + tag.size(),
+              "an attribute within its tag");
+      Require(platform::LowerCase(file_.substr(a.nameOffset, name.size())) == name, "at its name");
+      const auto encoding = platform::EncodingOf(file_);
+      const std::string value = modCheck::DecodeTag(file_.substr(a.valueOffset, a.valueLength), encoding);
+      Require(a.which == 1 || a.which == 4 || a.which == 6 || a.which == 9 ||
+                  value == modCheck::GetAttributeValue(modCheck::DecodeTag(tag, encoding), a.which),
+              "the value read");
+      Require(a.quoting != modCheck::Quoting::Double ||
+                  (file_[a.valueOffset - 1] == '"' && file_[a.valueOffset + a.valueLength] == '"'),
+              "a double-quoted value between its quotes");
+    }
+    pending_.clear();
+  }
+  void OnStored(std::size_t, const modCheck::Requirement&, bool) override {}
+
+ private:
+  std::string_view file_;
+  std::vector<modCheck::AttributeRead> pending_;
+};
 
 inline void ReadAndCheck(std::string_view bytes) {
   fakes::FakeOs os;
@@ -46,6 +84,10 @@ inline void ReadAndCheck(std::string_view bytes) {
   const int bar = modCheck::CurrentProgress().TheBar();
   Require(bar >= 0 && bar <= 100, "bar within 0 to 100");
   Require(os.registry.openHandles() == 0, "every key closed");
+
+  SpanCheck spans(bytes);
+  std::vector<modCheck::Requirement> again(2);
+  modCheck::ReadRequirementsText(bytes, again, &spans);
 }
 
 }  // namespace fuzzing

@@ -1,7 +1,8 @@
 // PreflectCheck.exe run against the same staged folders the check window's
 // GUI tests use: for each, the same found or missing per product as the
 // real check window shows (read from its Ctrl+C report), and the exit
-// status that says so; 2 when there is no requirements file.
+// status that says so; 2 when there is no requirements file. pin and
+// verify on the real file system, FOLDER in every form.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -151,6 +152,46 @@ TEST_F(ToolGui, ExitStatuses) {
   HKEY key = nullptr;
   EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, stampKey, 0, KEY_QUERY_VALUE, &key), ERROR_SUCCESS);
   if (key) RegCloseKey(key);
+}
+
+// pin and verify as a packaging CI runs them, FOLDER in every form, from
+// the folder itself and from the one above, its name with a blank and
+// letters beyond ASCII: the same file, the installers resolved against
+// it, the same answer; lint reads a folder's file; a file is no FOLDER.
+TEST_F(ToolGui, EveryFormOfFolder) {
+  const std::string name = "Quill \xE9t\xE9", quill = stage + "\\" + name;  // this program's ANSI
+  const std::string installer = stage + "\\Quill \xC3\xA9t\xC3\xA9\\Installers\\SetupFrameKit.exe";  // as printed
+  CreateDirectoryA(quill.c_str(), nullptr);
+  CreateDirectoryA((quill + "\\Installers").c_str(), nullptr);
+  gui::CopyInto(bin + "\\SetupFrameKit.exe", quill + "\\Installers");
+  gui::WriteText(quill + "\\filespecs.xml",
+                 "<systemSearch>\r\n" +
+                     Product("A", "<fileEntry name=\"\"/><remedy source=\"package\" location=\"Installers\\SetupFrameKit.exe\"/>") +
+                     Product("B", "<remedy source=\"package\" location=\"%ZANTRIXDIR%\\Installers\\SetupFrameKit.exe\"/>") +
+                     "</systemSearch>\r\n");
+  const std::string tool = bin + "\\PreflectCheck.exe";
+  DWORD status = 0;
+  const std::string pinned = gui::RunCapture(tool, "pin .", quill, status);
+  ASSERT_EQ(status, 0u) << pinned;
+  EXPECT_NE(pinned.find(installer + ": pinned "), std::string::npos) << pinned;
+  const struct {
+    std::string in, folder;
+  } forms[] = {{quill, "."},  {quill, ".\\"}, {quill, "\"" + quill + "\""}, {quill, "\"" + quill + "\\\""},
+               {stage, "\"" + name + "\""}, {stage, "\"" + name + "\\\\\""}, {stage, "\".\\" + name + "\""},
+               {stage, "\"./" + name + "/\""}, {"C:\\", "\"" + quill + "\""}};
+  for (const auto& form : forms) {
+    SCOPED_TRACE(form.in + " > " + form.folder);
+    const std::string text = gui::RunCapture(tool, "verify " + form.folder, form.in, status);
+    EXPECT_EQ(status, 0u) << text;
+    EXPECT_NE(text.find(installer + ": matches its pin"), std::string::npos) << text;
+    EXPECT_NE(text.find("2 installers: 2 match, 0 differ, 0 missing, 0 not pinned"), std::string::npos) << text;
+  }
+  gui::RunCapture(tool, "lint \"" + name + "\"", stage, status);
+  EXPECT_EQ(status, 0u) << "lint reads the folder's filespecs.xml";
+  gui::RunCapture(tool, "verify filespecs.xml", quill, status);
+  EXPECT_EQ(status, 3u) << "a file where a folder is wanted";
+  gui::RunCapture(tool, "lint Installers", quill, status);
+  EXPECT_EQ(status, 2u) << "a folder without filespecs.xml";
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "platform/text.h"
 #include "requirements/modCheck.h"
 #include "requirements/progress.h"
+#include "requirements/reader.h"
 #include "tests/doubles/fake_os.h"
+#include "tests/fuzz/read_requirements_check.h"
 
 namespace {
 
@@ -451,6 +453,10 @@ struct Equivalence : Reader {
     ASSERT_EQ(Requirements.size(), expected.list.size());
     for (std::size_t i = 0; i < Requirements.size(); ++i)
       EXPECT_TRUE(Requirements[i] == expected.list[i]) << "entry " << i;
+    // Where it says each value lies, as the fuzz target checks it.
+    fuzzing::SpanCheck spans(text);
+    std::vector<Requirement> list(2);
+    modCheck::ReadRequirementsText(text, list, &spans);
   }
 };
 
@@ -476,6 +482,9 @@ TEST_F(Equivalence, TrickyInputs) {
       "<!-- <product name=\"commented\"> --></product>",
       "<product name=\"A\" /product>",
       "\"<product name=\"A\">\"</product>\"",
+      "<remedy sha256='x' location=\"\xE9y\"/></product>",
+      "<product filename=\"\xE9\" name = \"B\" name=\"C\"></product>",
+      "<fileEntry version=1.2 name= \"\x80\" dir=\"%WINDIR%\\\" view=\"6></product>",
   };
   for (const std::string& text : inputs) {
     SCOPED_TRACE(text);
@@ -489,7 +498,7 @@ TEST_F(Equivalence, RandomInputsFromAFixedSeed) {
       "fileEntry", "remedy", "systemSearch", "name=", "root=", "key=", "value=", "type=",
       "data=", "dir=", "version=", "source=", "location=", "view=", "64", "32", "HKEY_CURRENT_USER", "REG_DWORD",
       "-2147483647", "12", "%WINDIR%", "%SYSTEMDIR%", "%ZANTRIXDIR%", std::string(1, '\0'),
-      "\xE9", "\x80", "A", "b", "<product name=\"", "</product>"};
+      "\xE9", "\x80", "A", "b", "<product name=\"", "</product>", "'", "sha256="};
   std::mt19937 random(20261208);
   for (int round = 0; round < 1500; ++round) {
     std::string text;
