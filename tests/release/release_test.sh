@@ -165,7 +165,7 @@ cd "$out/u"
 zip=$(ls Preflect-*-win32.zip)
 deb=$(ls preflect-check_*.deb)
 check "the archive holds exactly its files" \
-  '[ "$(unzip -Z1 "$zip" | tr "\n" " ")" = "Preflect.exe Linkora.exe PreflectCheck.exe preflect-check-run.schema.json README-packagers.txt BUILDINFO.txt " ]'
+  '[ "$(unzip -Z1 "$zip" | tr "\n" " ")" = "Preflect.exe Linkora.exe PreflectCheck.exe preflect-check-run.schema.json preflect-check-pins.schema.json preflect-check-lint.schema.json README-packagers.txt BUILDINFO.txt " ]'
 check "SHA256SUMS covers the archive, the package and BUILDINFO, and holds" \
   'sha256sum -c --quiet SHA256SUMS && [ "$(awk "{print \$2}" SHA256SUMS | sort | tr "\n" " ")" = "BUILDINFO $zip $deb " ]'
 check "BUILDINFO names the commit, its time and the compilers, and the archive carries it" \
