@@ -576,19 +576,9 @@ TEST_F(Real, TheInstallerCheckedIsTheOneStarted) {
   platform::Install(services);
   modCheck::Requirement entry;
   entry.RemedySource = "package";
-  entry.RemedyLocation = "Setup.exe";  // relative: the program folder's
+  entry.RemedyLocation = shell.installer;
   // The digest of "MZ packaged", read through the system's own hash.
   entry.RemedySha256 = modCheck::Sha256Text(*modCheck::CheckPin(shell.installer, "").actual);
-  struct Folder : platform::AppInfo {
-    std::string folder;
-    std::string Title() override { return "Zantrix Preflect"; }
-    platform::AppVersion Version() override { return {}; }
-    std::string FileDescription() override { return {}; }
-    std::string ExecutableFolder() override { return folder; }
-  } app;
-  app.folder = stage;
-  services.app = &app;
-  platform::Install(services);
   const shell_launch::RemedyOpened opened = shell_launch::OpenRemedy(entry, 0, [] { return true; });
   platform::win32::InstallServices();
   EXPECT_TRUE(opened.started) << opened.refusal;
