@@ -321,6 +321,9 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   const platform::HandlerGuard guard(*this);
   // Only rows of the list on screen have a remedy to offer.
   if (guard.Refused() || Index < 0 || Index >= rowsShown_) return;
+  // No search runs now: a stop left by an end of the session that another
+  // program called off (WM_ENDSESSION with FALSE) must not stop this one.
+  modCheck::ResumeSearches();
   // A copy: the list is the check's, and messages run before it is used.
   const modCheck::Requirement entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
   const std::string question =

@@ -737,6 +737,17 @@ TEST_F(CheckWindow, SessionEndingStopsTheSearch) {
   modCheck::SetProgressTarget(nullptr);
 }
 
+// Windows asked, then another program refused the end of the session
+// (WM_ENDSESSION with FALSE): the checker goes on, and Acquire still starts.
+TEST_F(CheckWindow, ASessionEndCalledOffLeavesTheRemediesOnOffer) {
+  Specs(Product("A", false));
+  os.files.AddFile(kFolder + "\\Setup.exe", "MZ");
+  form.Load();
+  form.OnSessionEnding();
+  Click(Row("cmdAcquire", 0));
+  EXPECT_EQ(os.shell.calls.size(), 1u);
+}
+
 TEST_F(CheckWindow, ClosingEndsEveryForm) {
   Specs(Product("A", false));
   form.Load();
