@@ -263,6 +263,9 @@ TEST(Languages, TheProgramsSpeakIt) {
                 text("The file necessary has already been packaged with your installation.") +
                     "\r\n" + text("Would you like to run it?"));
       PostMessageA(box, WM_COMMAND, IDNO, 0);
+      // Close fails on a box still standing: the answer first takes it away.
+      gui::WaitFor([&]() -> HWND { return gui::FindMessageBox(preflect.pid()) ? nullptr : window; },
+                   5000);
       EXPECT_TRUE(preflect.Close(10000));
     }
     {
