@@ -213,8 +213,10 @@ void frmSystemCheck::FitTexts() {
   platform::FitCaption(acquire, right - ((*imgCheck)[0].Left() + (*imgCheck)[0].Width() + 45));
   acquire.SetLeft(right - acquire.Width());
   acquireLeft_ = acquire.Left() + kAcquireShift;
+  const double performWidth = cmdPerform->Width();
   FitCaptions(*cmdPerform, {T("Perform Test"), T("Perform Retest"), T("Continue")}, width - 240);
-  cmdPerform->SetLeft(width / 2 - cmdPerform->Width() / 2);
+  if (cmdPerform->Width() != performWidth)
+    cmdPerform->SetLeft(width / 2 - cmdPerform->Width() / 2);
   platform::GrowHeightUntil(*this, cmdPerform->Top() + cmdPerform->Height() + 90,
                             FitSteps::WhileShort);
 }
