@@ -213,8 +213,10 @@ void frmSystemCheck::FitTexts() {
   platform::FitCaption(acquire, right - ((*imgCheck)[0].Left() + (*imgCheck)[0].Width() + 45));
   acquire.SetLeft(right - acquire.Width());
   acquireLeft_ = acquire.Left() + kAcquireShift;
+  const double performWidth = cmdPerform->Width();
   FitCaptions(*cmdPerform, {T("Perform Test"), T("Perform Retest"), T("Continue")}, width - 240);
-  cmdPerform->SetLeft(width / 2 - cmdPerform->Width() / 2);
+  if (cmdPerform->Width() != performWidth)
+    cmdPerform->SetLeft(width / 2 - cmdPerform->Width() / 2);
   platform::GrowHeightUntil(*this, cmdPerform->Top() + cmdPerform->Height() + 90,
                             FitSteps::WhileShort);
 }
@@ -321,6 +323,9 @@ void frmSystemCheck::cmdAcquire_Click(int Index) {
   const platform::HandlerGuard guard(*this);
   // Only rows of the list on screen have a remedy to offer.
   if (guard.Refused() || Index < 0 || Index >= rowsShown_) return;
+  // No search runs now: a stop left by an end of the session that another
+  // program called off (WM_ENDSESSION with FALSE) must not stop this one.
+  modCheck::ResumeSearches();
   // A copy: the list is the check's, and messages run before it is used.
   const modCheck::Requirement entry = modCheck::Requirements[static_cast<std::size_t>(Index)];
   const std::string question =

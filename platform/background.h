@@ -14,7 +14,7 @@ class Background {
   // messages run (a click meets the handler guard; a close unloads forms).
   // True when the work is done; false as soon as `wanted` answers false
   // between messages: the work then goes on to its end unseen, so it must
-  // own everything it touches.
+  // own everything it touches. What the work throws is thrown here.
   virtual bool Run(std::function<void()> work, const std::function<bool()>& wanted) = 0;
 };
 

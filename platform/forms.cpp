@@ -397,9 +397,11 @@ TextExtent Measure(const Control& c, const std::string& caption, double wrapWidt
 bool Fits(const Control& c, const std::string& caption, double width, double height) {
   const Room room = CaptionRoom(c, width, height);
   const TextExtent need = Measure(c, caption, room.width);
-  // Half a pixel of slack for the rounding between twips and pixels.
-  const double slack = 7.5;
-  return need.width <= room.width + slack && need.height <= room.height + slack;
+  // Half a pixel of slack for the rounding between twips and pixels: a
+  // pixel is fewer twips at a higher DPI.
+  const ScreenMetrics screen = c.Parent().Screen();
+  return need.width <= room.width + screen.twipsPerPixelX / 2 &&
+         need.height <= room.height + screen.twipsPerPixelY / 2;
 }
 
 }  // namespace

@@ -250,7 +250,7 @@ std::int32_t ReportOpenFailure() {
   // Always the text for "open failed", whatever the reason was.
   std::string text = platform::TrimLineEnd(Os().messages->Describe(platform::kErrorOpenFailed));
   if (text.empty()) text = "The requirements file could not be opened.";
-  Os().messageBoxes->Show(text, "Error", platform::kMbOk | platform::kMbIconStop);
+  Os().messageBoxes->Show(text, platform::T("Error"), platform::kMbOk | platform::kMbIconStop);
   return platform::kErrorOpenFailed;
 }
 

@@ -1,3 +1,4 @@
+#include <exception>
 #include <memory>
 
 #include "platform/win32/forms_win32.h"
@@ -8,6 +9,7 @@ namespace {
 
 struct Job {
   std::function<void()> work;
+  std::exception_ptr error;  // what the work threw, for the window's thread
   ScopedHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
@@ -36,10 +38,12 @@ class Worker {
     for (;;) {
       WaitForSingleObject(worker->ready_.get(), INFINITE);
       const std::shared_ptr<Job> job = std::move(worker->job_);
-      // No exception may end the thread, and with it the program.
+      // No exception may end the thread, and with it the program: it is
+      // thrown again where the work was asked for, as if done there.
       try {
         job->work();
       } catch (...) {
+        job->error = std::current_exception();
       }
       SetEvent(job->done.get());
     }
@@ -65,12 +69,16 @@ bool WinBackground::Run(std::function<void()> work, const std::function<bool()>&
   }
   g_worker->Hand(job);
   const HANDLE done = job->done.get();
+  const auto finished = [&job] {
+    if (job->error) std::rethrow_exception(job->error);
+    return true;
+  };
   for (;;) {
     const DWORD woke =
         MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (woke == WAIT_OBJECT_0) return true;
+    if (woke == WAIT_OBJECT_0) return finished();
     if (!RunWaitingMessages() || !wanted()) break;
-    if (WaitForSingleObject(done, 0) == WAIT_OBJECT_0) return true;
+    if (WaitForSingleObject(done, 0) == WAIT_OBJECT_0) return finished();
   }
   // Given up: the worker keeps the job to its end, and the next job gets a
   // worker of its own.

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -539,6 +540,14 @@ TEST_F(Real, AFileSearchThatBlocksNeverHangsTheWindow) {
   EXPECT_EQ(share.searches, 1) << "one search, one test";
   EXPECT_EQ(poll.hung, 0) << "hung answers in " << poll.polls << " polls";
   EXPECT_NE(TheSystemCheck().Report().find("network"), std::string::npos) << TheSystemCheck().Report();
+}
+
+// Work away from the window that fails (no memory for a large file read
+// from a share) fails where it was asked for, as it did on the window's
+// thread: it never passes for work done.
+TEST_F(Real, AnErrorAwayFromTheWindowReachesTheWindowsThread) {
+  EXPECT_THROW(platform::Os().background->Run([] { throw std::bad_alloc(); }, [] { return true; }),
+               std::bad_alloc);
 }
 
 // The shell stands in while the real file system holds the installer: while

@@ -1,7 +1,7 @@
 // The programs in the user's language, as Wine gives it from LC_ALL and
 // LANG: the check window, its question box, the About box, the progress
 // dialog and Linkora show the language's texts and no English left; no
-// label or button is cut at 96 or 144 DPI; Japanese and Chinese show real
+// label or button is cut at 96, 120, 144 or 192 DPI; Japanese and Chinese show real
 // glyphs; English (LC_ALL=C) is exactly the sources' own. Wine takes the
 // language of a process from the Unix environment it was started in, so
 // scripts/test runs this program once for each language, naming its .po
@@ -204,10 +204,10 @@ TEST(Languages, DISABLED_FormsInThisLanguage) {
   platform::DoEvents();
 }
 
-TEST(Languages, EveryFormAtTwoDpis) {
+TEST(Languages, EveryFormAtEachDpi) {
   std::string exe(MAX_PATH, '\0');
   exe.resize(GetModuleFileNameA(nullptr, exe.data(), MAX_PATH));
-  for (const DWORD dpi : {96, 144}) {
+  for (const DWORD dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(std::to_string(dpi) + " DPI");
     const ScreenDpi screen(dpi);
     gui::Program child(exe, gui::BinFolder(),

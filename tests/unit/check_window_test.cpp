@@ -383,6 +383,7 @@ TEST_F(CheckWindow, MissingFileQuestion) {
   EXPECT_TRUE(form.Visible());
   EXPECT_FALSE(TheDialog().IsLoaded());
   EXPECT_EQ(Named("cmdPerform").Caption(), "Perform Test");
+  EXPECT_EQ(Named("cmdPerform").Left(), 2640) << "English moves nothing";
   EXPECT_EQ(form.Left(), 0);
   EXPECT_TRUE(os.shell.calls.empty());
   EXPECT_FALSE(Stamp());

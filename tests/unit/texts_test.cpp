@@ -119,4 +119,20 @@ TEST(Texts, EveryCaptionFitsInALongerLanguage) {
   }
 }
 
+// Every box the checker shows has its title in the user's language: the
+// missing requirements file's two boxes.
+TEST(Texts, BoxTitlesSpeakTheLanguage) {
+  fakes::FakeOs os;
+  LongLanguage language;
+  platform::Services services = platform::Os();
+  services.texts = &language;
+  platform::Install(services);
+  modCheck::ProgramFolder = os.app.folder + "\\";
+  os.messageBoxes.answers = {platform::kIdOk, platform::kIdNo};
+  TheSystemCheck().Load();
+  ASSERT_EQ(os.messageBoxes.shown.size(), 2u);
+  for (const auto& box : os.messageBoxes.shown) EXPECT_EQ(box.title, LongLanguage::Longer("Error"));
+  for (platform::Form* form : platform::LoadedForms()) form->Unload();
+}
+
 }  // namespace
