@@ -90,8 +90,11 @@ RemedyOpened OpenRemedy(const modCheck::Requirement& entry, platform::WindowHand
     return opened;
   }
   // An unpinned installer that cannot be opened is the shell's to report,
-  // as it always was; one that opened stays held until the shell returns.
-  ShellOpen(job->path, folder, "", owner);
+  // as it always was; one that opened stays held until the shell returns,
+  // which is given the path the system resolved for it: a junction on the
+  // way cannot be re-pointed to another file meanwhile.
+  const std::string held = job->file ? job->file->FinalPath() : std::string();
+  ShellOpen(held.empty() ? job->path : held, folder, "", owner);
   opened.started = true;
   return opened;
 }

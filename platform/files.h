@@ -31,6 +31,10 @@ class HeldFile {
   virtual ~HeldFile() = default;
   // Up to `size` next bytes; `got` is 0 at the end of the file.
   virtual Status Read(char* buffer, std::size_t size, std::size_t& got) = 0;
+  // The path of the file held, as the system resolved it: every junction
+  // and link on the way followed, so that no one can re-point them to
+  // another file meanwhile. Empty when the system cannot say.
+  virtual std::string FinalPath() const { return {}; }
 };
 
 class FileSystem {

@@ -20,6 +20,10 @@ class Worker {
  public:
   static Worker* Start() {
     auto* worker = new Worker;
+    if (!worker->ready_.get()) {
+      delete worker;
+      return nullptr;
+    }
     const ScopedHandle thread(CreateThread(nullptr, 0, &Worker::Main, worker, 0, nullptr));
     if (!thread.get()) {
       delete worker;

@@ -46,6 +46,20 @@ class WinHeldFile : public HeldFile {
     got = read;
     return kOk;
   }
+  std::string FinalPath() const override {
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file_.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length >= path.size()) {
+      path.resize(length + 1);
+      length = GetFinalPathNameByHandleW(file_.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+    }
+    if (length == 0 || length >= path.size()) return {};
+    path.resize(length);
+    // The shell takes a path as users write it.
+    if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) path = L"\\" + path.substr(7);
+    else if (path.rfind(L"\\\\?\\", 0) == 0) path = path.substr(4);
+    return Utf8FromWide(path);
+  }
 
  private:
   ScopedHandle file_;

@@ -19,7 +19,8 @@ Status WinShell::Execute(const std::string& verb, const std::string& file,
   // the security zone, SmartScreen): with another owner Windows does not
   // raise them but only flashes them in the task bar.
   HWND ownerWindow = reinterpret_cast<HWND>(owner);
-  if (!ownerWindow || !IsWindow(ownerWindow)) ownerWindow = GetActiveWindow();
+  if (!ownerWindow || !IsWindow(ownerWindow) || !IsWindowVisible(ownerWindow))
+    ownerWindow = GetActiveWindow();
   const HINSTANCE result =
       shellExecute(ownerWindow, ToAnsi(verb).c_str(), ToAnsi(file).c_str(),
                    parameters ? params.c_str() : nullptr, ToAnsi(directory).c_str(), show);

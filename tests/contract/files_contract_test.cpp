@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/text.h"
 #include "requirements/modCheck.h"
 #include "tests/contract/env.h"
 
@@ -232,6 +233,8 @@ TEST_F(FilesContract, HeldFilesCannotChange) {
     EXPECT_EQ(kind, c.kind);
     EXPECT_EQ(held != nullptr, c.status == platform::kOk);
     if (!held) continue;
+    // What the shell is then given: the file held, by the path it resolved to.
+    if (env.RealSystem()) EXPECT_EQ(platform::LowerCase(held->FinalPath()), platform::LowerCase(c.path));
     EXPECT_NE(files.WriteFile(c.path, "MZ swapped"), platform::kOk);
     EXPECT_NE(files.DeleteFile(c.path), platform::kOk);
     std::string bytes(64, '\0');
