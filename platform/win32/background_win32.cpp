@@ -77,9 +77,13 @@ bool WinBackground::Run(std::function<void()> work, const std::function<bool()>&
     if (job->error) std::rethrow_exception(job->error);
     return true;
   };
+  // The queue is looked at as often as the progress bar is painted, messages
+  // or not: a wait that no message ends for seconds must still count as the
+  // window answering.
+  constexpr DWORD kLookInterval = 40;
   for (;;) {
     const DWORD woke =
-        MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(1, &done, kLookInterval, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_OBJECT_0) return finished();
     if (!RunWaitingMessages() || !wanted()) break;
     if (WaitForSingleObject(done, 0) == WAIT_OBJECT_0) return finished();
