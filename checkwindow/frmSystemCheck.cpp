@@ -190,6 +190,8 @@ void frmSystemCheck::Form_Load() {
 // in English all of them fit as designed and nothing moves.
 void frmSystemCheck::FitTexts() {
   using platform::FitCaptions;
+  acquireLeft_ = (*cmdAcquire)[0].Left() + kAcquireShift;
+  if (platform::TextsAreEnglish()) return;
   const double width = ClientWidth();
   double below = Label1->Top() + Label1->Height();
   double grew = FitCaptions(*Label1, {Label1->Caption(), T(kAllFound)}, Label1->Width());

@@ -9,7 +9,8 @@ language) into what the Windows programs are built with:
                     for the program to find a text's id (not with --only)
 
 Every text gets one id, a text with a count four in a row (one per plural
-form); id 999 holds the language's Plural-Forms rule. Only ASCII reaches
+form); id 998 holds the language's name ("en", "de", "pt_BR"), id 999 its
+Plural-Forms rule. Only ASCII reaches
 the .rc file: everything else is written as \\xHHHH in wide strings.
 
 usage: texts.py POFOLDER OUTFOLDER [--only PREFIX,...]
@@ -22,6 +23,7 @@ import sys
 
 FIRST_ID = 1000
 PLURAL_SLOTS = 4
+LANGUAGE_ID = 998
 PLURAL_RULE_ID = 999
 
 # The language of a .po file's name: primary and sub-language ids. A
@@ -145,7 +147,7 @@ def main(argv):
                     if any(ref.startswith(prefix) for ref in e["refs"] for prefix in only)]
     kept = {e["msgid"] for e in template}
 
-    blocks = [(ENGLISH, "English (United States)", ENGLISH_PLURALS,
+    blocks = [(ENGLISH, "en", ENGLISH_PLURALS,
                {e["msgid"]: ([e["msgid"], e["msgid_plural"]] if "msgid_plural" in e
                              else [e["msgid"]]) for e in template})]
     for name in sorted(LANGUAGES):
@@ -170,6 +172,7 @@ def main(argv):
         rc.append("LANGUAGE 0x%02x, 0x%02x" % (primary, sub))
         rc.append("STRINGTABLE")
         rc.append("BEGIN")
+        rc.append("  %d %s" % (LANGUAGE_ID, rc_string(name)))
         rc.append("  %d %s" % (PLURAL_RULE_ID, rc_string(rule)))
         for msgid, forms in texts.items():
             for k, form in enumerate(forms[:PLURAL_SLOTS]):

@@ -291,7 +291,8 @@ ScreenMetrics Screen();
 // One pass of the message loop.
 void DoEvents();
 
-// A caption a longer language needs more room for: wider up to `maxWidth`
+// A caption a longer language needs more room for (in English, the design's
+// language, nothing changes): wider up to `maxWidth`
 // (its left edge stays; the caller places it), else broken into more lines
 // at `maxWidth`, the control growing taller. Returns the height it grew by;
 // 0 for a caption that fits as it is, which changes nothing. A button's

@@ -125,6 +125,8 @@ class PluralExpression {
 
 }  // namespace
 
+bool TextsAreEnglish() { return !Os().texts || Os().texts->English(); }
+
 std::string T(std::string_view english) {
   if (Catalogue* catalogue = Os().texts)
     if (auto translated = catalogue->Translate(english)) return std::move(*translated);

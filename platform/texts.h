@@ -28,7 +28,13 @@ class Catalogue {
   // for `n`; none when it has none.
   virtual std::optional<std::string> TranslatePlural(std::string_view one, std::string_view other,
                                                      unsigned long n) = 0;
+  // Whether the user's language is English, the sources' own.
+  virtual bool English() { return false; }
 };
+
+// No catalogue, or the user's language is English: every text is the one
+// the forms were designed for.
+bool TextsAreEnglish();
 
 // The translation, or the English text when there is none (and always in
 // a program that installs no catalogue, such as preflect-check).

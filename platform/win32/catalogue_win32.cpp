@@ -18,6 +18,7 @@ struct MessageId {
 const MessageId kMessageIds[] = {
 #include "texts_table.inc"
 };
+constexpr UINT kLanguageId = 998;
 constexpr UINT kPluralRuleId = 999;
 constexpr int kPluralSlots = 4;
 
@@ -43,6 +44,11 @@ std::optional<std::string> WinCatalogue::Load(UINT id) {
   if (length > 0 && text) found = Utf8FromWide(std::wstring(text, static_cast<std::size_t>(length)));
   loaded_.emplace(id, found);
   return found;
+}
+
+bool WinCatalogue::English() {
+  const auto language = Load(kLanguageId);
+  return !language || *language == "en";
 }
 
 std::optional<std::string> WinCatalogue::Translate(std::string_view english) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <map>
 #include <memory>
 
 #include "platform/win32/services_win32.h"
@@ -188,9 +189,23 @@ bool WinFileSystem::MayBlock(const std::string& path) {
   if (path.size() >= 2 && IsSlash(path[0]) && IsSlash(path[1])) return true;
   char root[] = "?:\\";
   const bool drive = path.size() >= 2 && path[1] == ':';
-  if (drive) root[0] = path[0];
-  const UINT type = GetDriveTypeA(drive ? root : nullptr);
-  return type != DRIVE_FIXED && type != DRIVE_RAMDISK;
+  if (drive) root[0] = static_cast<char>(path[0] >= 'a' && path[0] <= 'z' ? path[0] - 32 : path[0]);
+  // Asking costs a trip to the mount manager (half a millisecond under
+  // Wine), once a product: each drive's answer is kept a few seconds, about
+  // as long as a drive takes to come or go.
+  struct Known {
+    UINT type;
+    ULONGLONG at;
+  };
+  static std::map<char, Known> known;  // the window's thread alone asks
+  const ULONGLONG now = GetTickCount64();
+  auto it = drive ? known.find(root[0]) : known.end();
+  if (it == known.end() || now - it->second.at > 5000) {
+    const Known answer{GetDriveTypeA(drive ? root : nullptr), now};
+    if (!drive) return answer.type != DRIVE_FIXED && answer.type != DRIVE_RAMDISK;
+    it = known.insert_or_assign(root[0], answer).first;
+  }
+  return it->second.type != DRIVE_FIXED && it->second.type != DRIVE_RAMDISK;
 }
 
 }  // namespace platform::win32

@@ -87,8 +87,10 @@ void WinFormHost::Beep() { MessageBeep(MB_OK); }
 
 TextExtent WinFormHost::MeasureText(const std::string& text, const Font& font, double wrapWidth,
                                     bool mnemonic) {
-  HDC dc = GetDC(nullptr);
-  const int dpiX = GetDeviceCaps(dc, LOGPIXELSX), dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+  // One memory DC of the screen's kind for the program's life: a form's
+  // load measures a dozen texts, and each GetDC costs a trip to the server.
+  static const HDC dc = CreateCompatibleDC(nullptr);
+  static const int dpiX = GetDeviceCaps(dc, LOGPIXELSX), dpiY = GetDeviceCaps(dc, LOGPIXELSY);
   const double perPixelX = 1440.0 / (dpiX > 0 ? dpiX : 96), perPixelY = 1440.0 / (dpiY > 0 ? dpiY : 96);
   const HGDIOBJ old = SelectObject(dc, SharedFont(font, dpiY > 0 ? dpiY : 96));
   // As a label draws it (form_paint_win32.cpp), from Unicode.
@@ -98,7 +100,6 @@ TextExtent WinFormHost::MeasureText(const std::string& text, const Font& font, d
   if (!mnemonic) format |= DT_NOPREFIX;
   DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, format);
   SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   return {r.right * perPixelX, r.bottom * perPixelY};
 }
 

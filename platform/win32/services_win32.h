@@ -122,6 +122,7 @@ class WinCatalogue : public Catalogue {
   std::optional<std::string> Translate(std::string_view english) override;
   std::optional<std::string> TranslatePlural(std::string_view one, std::string_view other,
                                              unsigned long n) override;
+  bool English() override;
 
  private:
   std::optional<std::string> Load(UINT id);
