@@ -2,6 +2,7 @@
 // rows, Acquire, retest, Continue, the missing-file question, closing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -552,17 +553,35 @@ HWND ProgressDialog(DWORD pid) {
 // "End task" (a close sent to the window, as the task manager sends it) on
 // the progress dialog at moments of a long check from its first tags to
 // its last checks: the checker ends within seconds, with status 0, no
-// window left, nothing started and nothing stamped.
+// window left, nothing started and nothing stamped. The moments are parts
+// of the check's length on this machine, measured by a first run left to
+// its end, which also shows that such a check stamps the date.
 TEST_F(CheckWindowGui, EndTaskAtAnyMomentOfALongCheck) {
   Specs(LongSpecs(32767, true));
-  for (const DWORD after : {0u, 400u, 1500u, 4000u, 9000u}) {
-    SCOPED_TRACE("closed " + std::to_string(after) + " ms into the check");
+  DWORD length = 0;
+  {
+    gui::Program preflect(stage + "\\Preflect.exe", stage);
+    ASSERT_TRUE(gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000));
+    const DWORD shown = GetTickCount();
+    ASSERT_TRUE(gui::WaitFor([&]() -> HWND { return ProgressDialog(preflect.pid()) ? nullptr : HWND(1); },
+                             120000));
+    length = GetTickCount() - shown;
+    ASSERT_EQ(Stamp(), Today()) << "a check left to its end";
+    EXPECT_TRUE(preflect.Close(10000));
+    RegDeleteKeyA(HKEY_CURRENT_USER, kStampKey);
+  }
+  // A moment late in the check still leaves it a second or more to run.
+  ASSERT_GT(length, 2500u) << "too short a check to close it at moments of its own";
+  for (const double part : {0.0, 0.1, 0.3, 0.5, 0.75}) {
+    const DWORD after = std::min<DWORD>(static_cast<DWORD>(part * length), length - 1500);
+    SCOPED_TRACE("closed " + std::to_string(after) + " ms into a check of " + std::to_string(length) +
+                 " ms");
     gui::Program preflect(stage + "\\Preflect.exe", stage);
     HWND dialog = gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000);
     ASSERT_NE(dialog, nullptr);
     Sleep(after);
     ASSERT_TRUE(ProgressDialog(preflect.pid())) << "the check ended before the close";
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PostMessageA(dialog, WM_CLOSE, 0, 0)) << "the check ended before the close";
     const DWORD closed = GetTickCount();
     EXPECT_TRUE(preflect.Ends(5000)) << "5 s after the close";
     EXPECT_LT(GetTickCount() - closed, 5000u);
