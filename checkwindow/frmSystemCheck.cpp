@@ -305,7 +305,7 @@ void frmSystemCheck::cmdPerform_Click() {
   }
 
   dialog.SetTheBar(66);
-  ShowResults();
+  const bool allFound = ShowResults();
   dialog.SetTheBar(100);
 
   const platform::ScreenMetrics screen = Screen();
@@ -316,8 +316,11 @@ void frmSystemCheck::cmdPerform_Click() {
   Move((screen.width - Width()) / 2, top, Width(), Height());
   platform::DoEvents();
   // A message that waited (a close from outside) may have closed the
-  // checker; showing the window now would load it again.
+  // checker; showing the window now would load it again. Nor is the date
+  // stamped then, or when Windows is ending the session: the close came
+  // before the results were shown.
   if (guard.FormGone()) return;
+  if (allFound && !modCheck::SearchCancelled()) date_stamp::Write();
   ShowAsBefore();
 }
 

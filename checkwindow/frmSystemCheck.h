@@ -39,7 +39,9 @@ class frmSystemCheck : public platform::Form {
   void Form_SessionResumed() override;
 
  private:
-  void ShowResults();
+  // True when every product was found (the date is then stamped by the
+  // caller, once nothing can have closed the checker meanwhile).
+  bool ShowResults();
   // Room for the texts of the user's language.
   void FitTexts();
   // The summary for `missing` products missing, in the user's language.

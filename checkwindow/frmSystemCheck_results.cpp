@@ -2,7 +2,6 @@
 // legend, and the scrolling rows area when they outgrow the screen.
 #include <algorithm>
 
-#include "checkwindow/DateStamp.h"
 #include "checkwindow/frmSystemCheck.h"
 #include "platform/services.h"
 #include "requirements/modCheck.h"
@@ -20,7 +19,7 @@ constexpr double kSeparatorRise = 285;
 
 }  // namespace
 
-void frmSystemCheck::ShowResults() {
+bool frmSystemCheck::ShowResults() {
   const auto& requirements = modCheck::Requirements;
   const int rows = static_cast<int>(requirements.size()) - 1;
   EndScrolling();
@@ -60,7 +59,7 @@ void frmSystemCheck::ShowResults() {
     lblNote->SetCaption(MissingNote(static_cast<unsigned long>(rows - found)));
     cmdPerform->SetCaption(platform::T("Perform Retest"));
     if (!fits) ScrollRows(rows);
-    return;
+    return false;
   }
   Label1->SetCaption(platform::T(kAllFound));
   cmdPerform->SetCaption(platform::T("Continue"));
@@ -71,7 +70,7 @@ void frmSystemCheck::ShowResults() {
   const double bottom = cmdPerform->Top() + cmdPerform->Height() + 50;
   SetHeight(bottom);
   platform::GrowHeightUntil(*this, bottom, FitSteps::AtLeastOne);
-  date_stamp::Write();
+  return true;
 }
 
 void frmSystemCheck::HideRowsFrom(int first) {

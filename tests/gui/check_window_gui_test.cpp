@@ -561,9 +561,10 @@ TEST_F(CheckWindowGui, EndTaskAtAnyMomentOfALongCheck) {
   DWORD length = 0;
   {
     gui::Program preflect(stage + "\\Preflect.exe", stage);
-    ASSERT_TRUE(gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000));
+    HWND dialog = gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000);
+    ASSERT_NE(dialog, nullptr);
     const DWORD shown = GetTickCount();
-    ASSERT_TRUE(gui::WaitFor([&]() -> HWND { return ProgressDialog(preflect.pid()) ? nullptr : HWND(1); },
+    ASSERT_TRUE(gui::WaitFor([&]() -> HWND { return IsWindowVisible(dialog) ? nullptr : HWND(1); },
                              120000));
     length = GetTickCount() - shown;
     ASSERT_EQ(Stamp(), Today()) << "a check left to its end";
@@ -573,20 +574,32 @@ TEST_F(CheckWindowGui, EndTaskAtAnyMomentOfALongCheck) {
   // A moment late in the check still leaves it a second or more to run.
   ASSERT_GT(length, 2500u) << "too short a check to close it at moments of its own";
   for (const double part : {0.0, 0.1, 0.3, 0.5, 0.75}) {
-    const DWORD after = std::min<DWORD>(static_cast<DWORD>(part * length), length - 1500);
-    SCOPED_TRACE("closed " + std::to_string(after) + " ms into a check of " + std::to_string(length) +
-                 " ms");
-    gui::Program preflect(stage + "\\Preflect.exe", stage);
-    HWND dialog = gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000);
-    ASSERT_NE(dialog, nullptr);
-    Sleep(after);
-    ASSERT_TRUE(ProgressDialog(preflect.pid())) << "the check ended before the close";
-    ASSERT_TRUE(PostMessageA(dialog, WM_CLOSE, 0, 0)) << "the check ended before the close";
-    const DWORD closed = GetTickCount();
-    EXPECT_TRUE(preflect.Ends(5000)) << "5 s after the close";
-    EXPECT_LT(GetTickCount() - closed, 5000u);
-    EXPECT_TRUE(gui::TopWindows(preflect.pid(), false).empty());
-    EXPECT_EQ(Stamp(), "");
+    // Runs differ by a fifth or more: when one ends before its moment, the
+    // moment is tried again, halved, in a new run.
+    DWORD after = std::min<DWORD>(static_cast<DWORD>(part * length), length - 1500);
+    bool closed = false;
+    for (int attempt = 0; attempt < 3 && !closed; ++attempt, after /= 2) {
+      SCOPED_TRACE("closed " + std::to_string(after) + " ms into a check of about " +
+                   std::to_string(length) + " ms");
+      gui::Program preflect(stage + "\\Preflect.exe", stage);
+      HWND dialog = gui::WaitFor([&] { return ProgressDialog(preflect.pid()); }, 30000);
+      ASSERT_NE(dialog, nullptr);
+      Sleep(after);
+      // Asked without a message: a sent one (its title) would wait for the
+      // checker's next look at its queue, and the close would come after it.
+      if (!IsWindowVisible(dialog) || !PostMessageA(dialog, WM_CLOSE, 0, 0)) {
+        EXPECT_TRUE(preflect.Close(10000));
+        RegDeleteKeyA(HKEY_CURRENT_USER, kStampKey);
+        continue;
+      }
+      closed = true;
+      const DWORD at = GetTickCount();
+      EXPECT_TRUE(preflect.Ends(5000)) << "5 s after the close";
+      EXPECT_LT(GetTickCount() - at, 5000u);
+      EXPECT_TRUE(gui::TopWindows(preflect.pid(), false).empty());
+      EXPECT_EQ(Stamp(), "");
+    }
+    EXPECT_TRUE(closed) << "every run ended before its moment";
   }
   EXPECT_FALSE(gui::Exists(stage + "\\simulator-started.txt"));
 }

@@ -638,10 +638,12 @@ TEST_F(CheckWindow, EndedOrClickedAtEveryPointWhereMessagesRun) {
     const char* name;
     std::optional<std::string> specs;  // none: no requirements file
     Action action;
+    bool stampsAtItsEnd = false;  // an ending at any point leaves no stamp
   };
   const Scenario scenarios[] = {
       {"a test, one product on a share", Product("A", true) + Product("B", false) + onShare,
        Action::Load},
+      {"a test, all found", Product("A", true), Action::Load, true},
       {"no requirements file, Yes to go on", std::nullopt, Action::Load},
       {"Acquire a pinned installer",
        Product("A", false, "pkg", "%ZANTRIXDIR%\\Setup.exe", modCheck::Sha256Text(digest)),
@@ -712,6 +714,9 @@ TEST_F(CheckWindow, EndedOrClickedAtEveryPointWhereMessagesRun) {
         EXPECT_EQ(os.shell.calls.size(), atEnd.started) << "started after the end";
         EXPECT_EQ(os.messageBoxes.shown.size(), atEnd.boxes) << "asked after the end";
         EXPECT_EQ(Stamp()->bytes, atEnd.stamp) << "stamped after the end";
+        if (sc.stampsAtItsEnd) {
+          EXPECT_EQ(Stamp()->bytes, unset) << "stamped a test that was ended";
+        }
       }
   }
   modCheck::SetProgressTarget(nullptr);
